@@ -1,0 +1,11 @@
+#include "platform/system/systemclock.h"
+
+#include <chrono>
+
+std::uint32_t timeGetTime()
+{
+    using namespace std::chrono;
+    // Wraps after 49.7 days, as the multimedia clock does.
+    return static_cast<std::uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}

@@ -1,0 +1,14 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    // Tests never need a display or a sound card.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("TONARIA_AUDIO", "null", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
