@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -201,7 +202,8 @@ private:
             Translate(name + kHintSuffix, control->toolTip(),
                       [control](const QString &text) { control->setToolTip(text); });
         }
-        VisitContents(control);
+        // A tab bar's scroll buttons are its own parts, not controls of the window.
+        if (!qobject_cast<QTabBar *>(control)) VisitContents(control);
     }
 
     // A check box or radio button placed by hand takes the width of its new caption; one in
