@@ -113,6 +113,8 @@ TEST(MidiFilePlayer, EndStopsWithThePositionAtTheEnd)
     EXPECT_EQ(p.endCount(), 1u);
     EXPECT_EQ(p.positionMs(), p.lengthMs());
     EXPECT_EQ(sink.notes().size(), 4u);
+    // The first mix silenced whatever an earlier player left sounding on the sink.
+    EXPECT_TRUE(sink.items.front().silence);
 
     // Play again at the end: it ends at once, and counts another end.
     p.play();
