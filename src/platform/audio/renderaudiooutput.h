@@ -33,7 +33,7 @@ public:
     bool isRunning() const override { return running_.load(); }
 
     // Why the file could not be written or finished, or empty. Call after stop().
-    QString errorString() const { return error_; }
+    QString errorString() const override { return error_; }
 
 private:
     TRenderAudioOutput(std::unique_ptr<TWavFileWriter> writer, int sampleRate);

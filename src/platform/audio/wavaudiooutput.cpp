@@ -70,10 +70,8 @@ void TWavAudioOutput::writeLoop()
 void TWavAudioOutput::drain()
 {
     while (const TAudioBlockRing::Block *block = ring_.front()) {
-        const std::int64_t gap = block->startFrame - writer_->framesWritten();
-        bool ok = gap <= 0 || writer_->writeSilence(gap);
-        ok = ok && writer_->write(block->samples, block->frames);
-        if (!ok && error_.isEmpty()) error_ = writer_->errorString();
+        if (!writer_->writeAt(block->startFrame, block->samples, block->frames) && error_.isEmpty())
+            error_ = writer_->errorString();
         sinceHeaderUpdate_ += block->frames;
         ring_.pop();
     }

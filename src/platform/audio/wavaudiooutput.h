@@ -29,7 +29,7 @@ public:
     std::int64_t droppedFrames() const { return dropped_.load(); }
 
     // Why the file could not be written or finished, or empty. Call after stop().
-    QString errorString() const { return error_; }
+    QString errorString() const override { return error_; }
 
 private:
     TWavAudioOutput(std::unique_ptr<TWavFileWriter> writer, int sampleRate);

@@ -82,6 +82,12 @@ bool TWavFileWriter::writeSilence(std::int64_t frames)
     return true;
 }
 
+bool TWavFileWriter::writeAt(std::int64_t at, const float *samples, std::int64_t frames)
+{
+    if (at > frames_ && !writeSilence(at - frames_)) return false;
+    return write(samples, frames);
+}
+
 void TWavFileWriter::updateHeader()
 {
     if (file_ && !failed_) sf_command(handle(file_), SFC_UPDATE_HEADER_NOW, nullptr, 0);

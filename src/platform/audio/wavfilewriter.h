@@ -26,6 +26,11 @@ public:
     bool write(const float *samples, std::int64_t frames);
     bool writeSilence(std::int64_t frames);
 
+    // Appends frames whose first belongs at frame `at` of the file, after silence up to `at`
+    // when the file is shorter (frames that never arrived keep their place in time). Frames
+    // before the end of the file are an error of the caller: they are appended as they are.
+    bool writeAt(std::int64_t at, const float *samples, std::int64_t frames);
+
     // Brings the header's sizes up to date with what has been written so far.
     void updateHeader();
 

@@ -78,6 +78,7 @@ TEST(AudioOutput, WavOutputRecordsTheMixInRealTimeWithEachSourceAtItsStartFrame)
     const std::int64_t mixed = source.mixed.load();
     ASSERT_TRUE(waitFor([&] { return output->framesRendered() > start + mixed + 100; }));
     output->stop();
+    EXPECT_TRUE(output->errorString().isEmpty());
     const std::int64_t total = output->framesRendered();
 
     const TWavContents wav = readWav(path);

@@ -13,21 +13,25 @@ TEST(WavFileWriter, WritesFramesAndSilenceExactlyAndFinishesTheHeader)
     ASSERT_TRUE(writer.open(path, 44100)) << writer.errorString().toStdString();
     const float samples[] = {0.25f, -0.5f, 1.0f, -1.0f};
     EXPECT_TRUE(writer.write(samples, 2));
-    EXPECT_TRUE(writer.writeSilence(3000)); // more than one chunk of silence
-    EXPECT_TRUE(writer.write(samples, 1));
-    EXPECT_EQ(writer.framesWritten(), 3003);
+    EXPECT_TRUE(writer.writeSilence(2998)); // more than one chunk of silence
+    EXPECT_TRUE(writer.writeAt(3000, samples, 1));
+    EXPECT_TRUE(writer.writeAt(3003, samples + 2, 1)); // two frames never arrived
+    EXPECT_EQ(writer.framesWritten(), 3004);
     ASSERT_TRUE(writer.close());
 
     const TWavContents wav = readWav(path);
     ASSERT_TRUE(wav.ok);
     EXPECT_EQ(wav.sampleRate, 44100);
-    ASSERT_EQ(wav.headerFrames, 3003);
-    ASSERT_EQ(wav.frames(), 3003);
+    ASSERT_EQ(wav.headerFrames, 3004);
+    ASSERT_EQ(wav.frames(), 3004);
     EXPECT_EQ(wav.left(0), 0.25f);
     EXPECT_EQ(wav.right(1), -1.0f);
     EXPECT_EQ(wav.left(2), 0.0f);
     EXPECT_EQ(wav.right(3001), 0.0f);
-    EXPECT_EQ(wav.right(3002), -0.5f);
+    EXPECT_EQ(wav.right(3000), -0.5f);
+    EXPECT_EQ(wav.left(3001), 0.0f);
+    EXPECT_EQ(wav.right(3002), 0.0f);
+    EXPECT_EQ(wav.left(3003), 1.0f);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.read(4), QByteArray("RIFF")); // a small file is a plain WAV file
