@@ -170,3 +170,32 @@ TEST(AudioOutput, SoundCardWithoutADeviceFallsBackToNullWithOneLine)
     EXPECT_TRUE(notice.endsWith(QStringLiteral("; playing without sound.")));
     EXPECT_FALSE(notice.contains(QLatin1Char('\n')));
 }
+
+TEST(AudioOutput, SoundCardOutputMixesOnSdlsOwnThread)
+{
+    // SDL's silent driver stands in for a sound card: the callback path is the real one.
+    const bool hadDriver = qEnvironmentVariableIsSet("SDL_AUDIODRIVER");
+    const QByteArray oldDriver = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QString notice;
+    auto output = open(QStringLiteral("sdl"), &notice);
+    if (hadDriver)
+        qputenv("SDL_AUDIODRIVER", oldDriver);
+    else
+        qunsetenv("SDL_AUDIODRIVER");
+    ASSERT_TRUE(output);
+    ASSERT_EQ(output->backendName(), QStringLiteral("sdl")) << notice.toStdString();
+    EXPECT_TRUE(output->sampleRate() == 44100 || output->sampleRate() == 48000);
+    EXPECT_GT(output->latencyFrames(), 0);
+    EXPECT_TRUE(output->isRunning());
+
+    TConstantSource source(0.5f, 0.25f);
+    ASSERT_TRUE(output->attach(&source));
+    ASSERT_TRUE(waitFor([&] { return output->startFrame(&source) >= 0; }));
+    ASSERT_TRUE(output->detach(&source));
+    const TAudioPeaks peaks = output->peaks();
+    EXPECT_EQ(peaks.left, 16384);
+    EXPECT_EQ(peaks.right, 8192);
+    output->stop();
+    EXPECT_FALSE(output->isRunning());
+}
