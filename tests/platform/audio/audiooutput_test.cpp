@@ -1,0 +1,189 @@
+#include "platform/audio/audiooutput.h"
+
+#include "support/testenv.h"
+#include "testsources.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace {
+
+// Waits up to ten seconds for `done`; false when it never came.
+bool waitFor(const std::function<bool()> &done)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+std::unique_ptr<TAudioOutput> open(const QString &spec, QString *notice = nullptr)
+{
+    QString ignored;
+    return TAudioOutput::create(spec, notice ? notice : &ignored);
+}
+
+} // namespace
+
+TEST(AudioOutput, NullOutputKeepsTimeByTheClockAndStandsStillWhenStopped)
+{
+    auto output = open(QStringLiteral("null"));
+    ASSERT_TRUE(output);
+    const int rate = output->sampleRate();
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::int64_t frames = output->framesRendered();
+    EXPECT_GT(frames, rate / 10);
+    EXPECT_LT(frames, rate * 2);
+
+    output->stop();
+    const std::int64_t stopped = output->framesRendered();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(output->framesRendered(), stopped);
+    // With nothing rendering, attach and detach still answer at once.
+    TRampSource source;
+    EXPECT_TRUE(output->attach(&source));
+    EXPECT_TRUE(output->detach(&source));
+    EXPECT_EQ(source.mixed.load(), 0);
+}
+
+TEST(AudioOutput, WavOutputRecordsTheMixInRealTimeWithEachSourceAtItsStartFrame)
+{
+    TTestEnvironment env;
+    // A colon belongs to the file name.
+    const QString path = env.scratch() + QStringLiteral("mix:1.wav");
+    QString notice;
+    auto output = open(QStringLiteral("wav:") + path, &notice);
+    ASSERT_TRUE(output);
+    EXPECT_TRUE(notice.isEmpty()) << notice.toStdString();
+    EXPECT_EQ(output->backendName(), QStringLiteral("wav"));
+
+    ASSERT_TRUE(waitFor([&] { return output->framesRendered() > 0; }));
+    TRampSource source;
+    ASSERT_TRUE(output->attach(&source));
+    ASSERT_TRUE(waitFor([&] { return source.mixed.load() >= 3000; }));
+    const std::int64_t start = output->startFrame(&source);
+    ASSERT_TRUE(output->detach(&source));
+    const std::int64_t mixed = source.mixed.load();
+    ASSERT_TRUE(waitFor([&] { return output->framesRendered() > start + mixed + 100; }));
+    output->stop();
+    EXPECT_TRUE(output->errorString().isEmpty());
+    const std::int64_t total = output->framesRendered();
+
+    const TWavContents wav = readWav(path);
+    ASSERT_TRUE(wav.ok);
+    EXPECT_EQ(wav.sampleRate, output->sampleRate());
+    ASSERT_EQ(wav.headerFrames, total);
+    ASSERT_EQ(wav.frames(), total);
+    ASSERT_GT(start, 0);
+    for (std::int64_t f = 0; f < total; ++f) {
+        const std::int64_t n = f - start;
+        const float expected = n >= 0 && n < mixed ? TRampSource::level(n) : 0.0f;
+        ASSERT_EQ(wav.left(f), expected) << "frame " << f;
+        ASSERT_EQ(wav.right(f), -expected) << "frame " << f;
+    }
+}
+
+TEST(AudioOutput, RenderOutputWritesOnlyWhileASourceIsAttached)
+{
+    TTestEnvironment env;
+    const QString path = env.scratch() + QStringLiteral("render.wav");
+    auto output = open(QStringLiteral("Render:") + path);
+    ASSERT_TRUE(output);
+    EXPECT_EQ(output->backendName(), QStringLiteral("render"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(output->framesRendered(), 0);
+
+    TRampSource source;
+    ASSERT_TRUE(output->attach(&source));
+    ASSERT_TRUE(waitFor([&] { return source.mixed.load() >= 5000; }));
+    EXPECT_EQ(output->startFrame(&source), 0);
+    output->detach(&source);
+    const std::int64_t total = output->framesRendered();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(output->framesRendered(), total); // nothing attached: the clock stands still
+    output->stop();
+
+    const TWavContents wav = readWav(path);
+    ASSERT_TRUE(wav.ok);
+    ASSERT_EQ(wav.frames(), total);
+    EXPECT_EQ(wav.headerFrames, total);
+    ASSERT_EQ(source.mixed.load(), total);
+    for (std::int64_t f = 0; f < total; ++f)
+        ASSERT_EQ(wav.left(f), TRampSource::level(f)) << "frame " << f;
+}
+
+TEST(AudioOutput, SpecsAreReadWithoutCaseAndBadOnesAreReportedInOneLine)
+{
+    TTestEnvironment env;
+    QString notice;
+    auto output = open(QStringLiteral(" NULL "), &notice);
+    ASSERT_TRUE(output);
+    EXPECT_EQ(output->backendName(), QStringLiteral("null"));
+    EXPECT_TRUE(notice.isEmpty());
+
+    // An unknown word falls back to the default, which falls back as it must.
+    output = open(QStringLiteral("null:x"), &notice);
+    ASSERT_TRUE(output);
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("Unknown audio output \"null:x\"")));
+
+    const QString unwritable = env.scratch() + QStringLiteral("missing/out.wav");
+    output = open(QStringLiteral("wav:") + unwritable, &notice);
+    ASSERT_TRUE(output);
+    EXPECT_EQ(output->backendName(), QStringLiteral("null"));
+    EXPECT_TRUE(notice.contains(unwritable)) << notice.toStdString();
+    EXPECT_TRUE(notice.endsWith(QStringLiteral("playing without sound."))) << notice.toStdString();
+
+    // An offline render must not pretend to work.
+    output = open(QStringLiteral("render:") + unwritable, &notice);
+    EXPECT_FALSE(output);
+    EXPECT_TRUE(notice.contains(unwritable)) << notice.toStdString();
+}
+
+TEST(AudioOutput, SoundCardWithoutADeviceFallsBackToNullWithOneLine)
+{
+    QString notice;
+    auto output = open(QStringLiteral("sdl"), &notice);
+    ASSERT_TRUE(output);
+    if (output->backendName() == QStringLiteral("sdl")) {
+        EXPECT_TRUE(notice.isEmpty());
+        EXPECT_TRUE(output->sampleRate() == 44100 || output->sampleRate() == 48000);
+        GTEST_SKIP() << "this machine has a sound device";
+    }
+    EXPECT_EQ(output->backendName(), QStringLiteral("null"));
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("No usable sound device")))
+        << notice.toStdString();
+    EXPECT_TRUE(notice.endsWith(QStringLiteral("; playing without sound.")));
+    EXPECT_FALSE(notice.contains(QLatin1Char('\n')));
+}
+
+TEST(AudioOutput, SoundCardOutputMixesOnSdlsOwnThread)
+{
+    // SDL's silent driver stands in for a sound card: the callback path is the real one.
+    const bool hadDriver = qEnvironmentVariableIsSet("SDL_AUDIODRIVER");
+    const QByteArray oldDriver = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QString notice;
+    auto output = open(QStringLiteral("sdl"), &notice);
+    if (hadDriver)
+        qputenv("SDL_AUDIODRIVER", oldDriver);
+    else
+        qunsetenv("SDL_AUDIODRIVER");
+    ASSERT_TRUE(output);
+    ASSERT_EQ(output->backendName(), QStringLiteral("sdl")) << notice.toStdString();
+    EXPECT_TRUE(output->sampleRate() == 44100 || output->sampleRate() == 48000);
+    EXPECT_GT(output->latencyFrames(), 0);
+
+    TConstantSource source(0.5f, 0.25f);
+    ASSERT_TRUE(output->attach(&source));
+    ASSERT_TRUE(waitFor([&] { return output->startFrame(&source) >= 0; }));
+    ASSERT_TRUE(output->detach(&source));
+    const TAudioPeaks peaks = output->peaks();
+    EXPECT_EQ(peaks.left, 16384);
+    EXPECT_EQ(peaks.right, 8192);
+}
