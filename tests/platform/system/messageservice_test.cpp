@@ -1,5 +1,5 @@
-#include "localisation/showmessage.h"
 #include "platform/system/messageservice.h"
+#include "localisation/showmessage.h"
 
 #include <gtest/gtest.h>
 
