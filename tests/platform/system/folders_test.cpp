@@ -59,14 +59,17 @@ TEST(ProgramFolder, SeedingGivesMissingFilesAndNeverOverwrites)
     writeFile(env.home() + QStringLiteral("mci.ini"), "the user's table");
     // A dangling link the user left is not written through.
     QDir().mkpath(env.home() + QStringLiteral("Reset"));
-    ASSERT_EQ(::symlink("/nonexistent/target", QFile::encodeName(env.home() + "Reset/GM.mid")), 0);
+    const QString linkTarget = env.scratch() + QStringLiteral("target");
+    ASSERT_EQ(::symlink(QFile::encodeName(linkTarget).constData(),
+                        QFile::encodeName(env.home() + "Reset/GM.mid").constData()),
+              0);
 
     const TSeedResult result = SeedProgramFolder(env.home(), shipped);
     EXPECT_EQ(result.copied, QStringList{QStringLiteral("Lang/English.tlg")});
     EXPECT_TRUE(result.failed.isEmpty());
     EXPECT_EQ(readAll(env.home() + QStringLiteral("mci.ini")), "the user's table");
     EXPECT_EQ(readAll(env.home() + QStringLiteral("Lang/English.tlg")), "shipped language");
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/nonexistent/target")));
+    EXPECT_FALSE(QFileInfo::exists(linkTarget));
 
     // A second start has nothing to add; a missing shipped folder or the folder itself neither.
     EXPECT_TRUE(SeedProgramFolder(env.home(), shipped).copied.isEmpty());
