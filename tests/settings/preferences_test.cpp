@@ -1,3 +1,4 @@
+#include "settings/fontconversion.h"
 #include "settings/preferences.h"
 #include "support/testenv.h"
 
@@ -310,4 +311,16 @@ TEST(Preferences, SavingReplacesThePluginsAndRecordsTheCurrentAlbum)
     EXPECT_EQ(store.readDword(THive::CurrentUser, kInvisibleKey, QStringLiteral("CurAlbum")),
               0xFFFFFFFFu);
     EXPECT_EQ(store.valueNames(THive::CurrentUser, kPluginsKey), prefs.PluginList);
+}
+
+TEST(Preferences, FontsBecomeQtFontsAndBack)
+{
+    const TFontPref pref{QStringLiteral("DejaVu Serif"), 14, true, true};
+    const QFont font = FontFromPref(pref);
+    EXPECT_EQ(font.pointSize(), 14);
+    EXPECT_TRUE(font.bold());
+    EXPECT_EQ(FontToPref(font), pref);
+    QFont pixels(QStringLiteral("DejaVu Sans"));
+    pixels.setPixelSize(20);
+    EXPECT_EQ(FontToPref(pixels).Size, 15);
 }
