@@ -124,14 +124,14 @@ TEST(RegistryStore, HandEditsAreReadTolerantlyAndUnknownValuesKept)
         "\"BadDword\"=dword:xyz\n" // kept, reads as missing
         "\"Bin\"=hex:01,02,\\\n"
         "  03,04\n"
-        "\"Unterminated\"=\"abc\n"      // kept, reads as missing
-        "\"Path\"=\"C:\\Music\\Old\"\n" // a lone backslash stands for itself
-        "\"Gone\"=\"x\"\n"
-        "\"Gone\"=-\n"
+        "\"Unterminated\"=\"abc\n"          // kept, reads as missing
+        "\"Path\"=\"C:\\Music\\Old\"\n"     // a lone backslash stands for itself
+        "\"Gone\"=-\n"                      // a deletion mark: nothing to keep
         "[HKEY_CURRENT_USER\\A\\Unclosed\n" // broken header: its lines are skipped
         "\"Lost\"=dword:1\n"
         "[-HKEY_CURRENT_USER\\B]\n"
         "\"AlsoLost\"=dword:1\n"
+        "[HKEY_NONSENSE\\Skipped]\n\"No\"=\"no\"\n"
         "[HKEY_LOCAL_MACHINE\\Other]\n"
         "\"Kept\"=\"yes\"\n"
         "[hkey_current_user\\a]\n" // the same key again
@@ -156,6 +156,7 @@ TEST(RegistryStore, HandEditsAreReadTolerantlyAndUnknownValuesKept)
     EXPECT_TRUE(out.contains("\"Bin\"=hex:01,02,03,04\r\n"));
     EXPECT_TRUE(out.contains("\"BadDword\"=dword:xyz\r\n"));
     EXPECT_TRUE(out.contains("[HKEY_LOCAL_MACHINE\\Other]\r\n\"Kept\"=\"yes\""));
+    EXPECT_FALSE(out.contains("HKEY_NONSENSE"));
 }
 
 TEST(RegistryStore, HostileInputNeverCrashes)
