@@ -11,6 +11,10 @@ TEST(FileFilter, OneSequencerDevice)
     EXPECT_EQ(BuildFileFilter(devices, pairs),
               QStringLiteral("Supported files (*.mid, *.rmi)|*.mid;*.rmi|"
                              "MIDI Sequencer (*.mid, *.rmi)|*.mid;*.rmi|All files (*.*)|*.*"));
+    EXPECT_EQ(QtNameFilters(BuildFileFilter(devices, pairs)),
+              (QStringList{QStringLiteral("Supported files (*.mid *.rmi)"),
+                           QStringLiteral("MIDI Sequencer (*.mid *.rmi)"),
+                           QStringLiteral("All files (*.*)")}));
 }
 
 TEST(FileFilter, DevicesInOrderPluginListsReplaceAndTheUnionIsSorted)
