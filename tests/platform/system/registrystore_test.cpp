@@ -25,55 +25,32 @@ QByteArray readAll(const QString &path)
 }
 } // namespace
 
-TEST(RegistryStore, KeysAndValuesCompareWithoutCaseAndKeepTheirFirstSpelling)
+TEST(RegistryStore, NamesFoldCaseKeepFirstSpellingAndListInCreationOrder)
 {
     TRegistryStore store(QStringLiteral("unused"));
-    ASSERT_TRUE(store.createKey(CU, QStringLiteral("Software\\Brimvel")));
-    EXPECT_TRUE(store.keyExists(CU, QStringLiteral("SOFTWARE\\brimvel")));
-    EXPECT_FALSE(store.keyExists(CR, QStringLiteral("Software")));
-    ASSERT_TRUE(store.createKey(CU, QStringLiteral("software\\BRIMVEL\\Tonaria")));
-    EXPECT_EQ(store.subKeyNames(CU, QStringLiteral("Software")),
-              QStringList{QStringLiteral("Brimvel")});
-
-    const QString key = QStringLiteral("Software\\Brimvel");
-    EXPECT_TRUE(store.writeDword(CU, key, QStringLiteral("Count"), 10));
-    EXPECT_TRUE(store.writeString(CU, key, QStringLiteral("COUNT"), QStringLiteral("ten")));
-    // Rewritten in place: same spelling, same place, new kind.
-    EXPECT_EQ(store.valueNames(CU, key), QStringList{QStringLiteral("Count")});
-    EXPECT_EQ(store.valueKind(CU, key, QStringLiteral("count")), TKind::String);
-    // A value of the wrong kind reads as missing.
-    EXPECT_FALSE(store.readDword(CU, key, QStringLiteral("Count")));
-    EXPECT_EQ(store.readString(CU, key, QStringLiteral("count")), QStringLiteral("ten"));
-    // Writing needs the key.
-    EXPECT_FALSE(store.writeDword(CU, QStringLiteral("Nowhere"), QStringLiteral("X"), 1));
-}
-
-TEST(RegistryStore, EnumerationFollowsCreationAndDeletionTakesSubKeys)
-{
-    TRegistryStore store(QStringLiteral("unused"));
+    const QString root = QStringLiteral("Root");
     for (const char *name : {"Zeta", "alpha", "Mid"})
-        store.createKey(CU, QStringLiteral("Root\\") + QLatin1String(name));
-    store.createKey(CU, QStringLiteral("Root\\alpha\\Deep\\Deeper"));
+        store.createKey(CU, root + u'\\' + QLatin1String(name));
+    ASSERT_TRUE(store.createKey(CU, QStringLiteral("ROOT\\ALPHA\\Deep")));
+    EXPECT_FALSE(store.keyExists(CR, root));
+    const QStringList keys{QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Mid")};
+    EXPECT_EQ(store.subKeyNames(CU, root), keys);
+
     for (const char *name : {"b", "A", "c"})
-        store.writeDword(CU, QStringLiteral("Root"), QLatin1String(name), 1);
-    EXPECT_EQ(
-        store.subKeyNames(CU, QStringLiteral("Root")),
-        (QStringList{QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Mid")}));
-    EXPECT_EQ(store.valueNames(CU, QStringLiteral("Root")),
-              (QStringList{QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("c")}));
+        store.writeDword(CU, root, QLatin1String(name), 1);
+    // Rewritten in place: same spelling, same place, new kind; the wrong kind reads as missing.
+    EXPECT_TRUE(store.writeString(CU, root, QStringLiteral("B"), QStringLiteral("text")));
+    EXPECT_FALSE(store.readDword(CU, root, QStringLiteral("b")));
+    EXPECT_EQ(store.readString(CU, root, QStringLiteral("b")), QStringLiteral("text"));
+    EXPECT_TRUE(store.deleteValue(CU, root, QStringLiteral("a")));
+    EXPECT_EQ(store.valueNames(CU, root), (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(store.readDword(CU, root, QStringLiteral("C")), 1u);
+    EXPECT_FALSE(store.writeDword(CU, QStringLiteral("Nowhere"), QStringLiteral("X"), 1));
 
-    EXPECT_TRUE(store.deleteValue(CU, QStringLiteral("Root"), QStringLiteral("A")));
-    EXPECT_FALSE(store.deleteValue(CU, QStringLiteral("Root"), QStringLiteral("A")));
-    EXPECT_EQ(store.valueNames(CU, QStringLiteral("Root")),
-              (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
-    EXPECT_EQ(store.readDword(CU, QStringLiteral("Root"), QStringLiteral("C")), 1u);
-
-    EXPECT_TRUE(store.deleteKey(CU, QStringLiteral("ROOT\\Alpha")));
+    EXPECT_TRUE(store.deleteKey(CU, QStringLiteral("root\\Alpha")));
     EXPECT_FALSE(store.keyExists(CU, QStringLiteral("Root\\alpha\\Deep")));
-    EXPECT_EQ(store.subKeyNames(CU, QStringLiteral("Root")),
-              (QStringList{QStringLiteral("Zeta"), QStringLiteral("Mid")}));
+    EXPECT_EQ(store.subKeyNames(CU, root), (QStringList{keys[0], keys[2]}));
     EXPECT_FALSE(store.deleteKey(CU, QString())); // the hive stays
-    // Invalid names are refused.
     EXPECT_FALSE(store.createKey(CU, QStringLiteral("Bad\nName")));
     EXPECT_FALSE(store.createKey(CU, QString(256, u'x')));
 }
@@ -98,9 +75,7 @@ TEST(RegistryStore, TextRoundTripsEveryKindOfValueAndName)
     EXPECT_TRUE(text.contains("\"Ten\"=dword:0000000a\r\n"));
     EXPECT_TRUE(
         text.contains("[HKEY_CLASSES_ROOT\\Tonaria3.MediaFile]\r\n@=\"Tonaria Media File\""));
-    // Every entry stays on its own line.
-    for (const QByteArray &line : text.split('\n'))
-        EXPECT_FALSE(line.chopped(line.endsWith('\r') ? 1 : 0).contains('\r')) << line.constData();
+    EXPECT_TRUE(text.contains("line1\\r\\nline2\\ttab \\x01")); // one entry, one line
 
     TRegistryStore back(QStringLiteral("unused"));
     back.parse(text);
@@ -273,16 +248,9 @@ TEST(Registry, OpensKeysRelativeToTheOpenKeyOrFromTheHive)
     EXPECT_EQ(reg.GetKeyNames(), QStringList{QStringLiteral("Brimvel")});
 
     EXPECT_TRUE(reg.WriteInteger(QStringLiteral("Neg"), -1));
-    EXPECT_TRUE(reg.WriteBool(QStringLiteral("Flag"), true));
     EXPECT_TRUE(reg.WriteString(QStringLiteral("Text"), QStringLiteral("t")));
     EXPECT_EQ(reg.ReadInteger(QStringLiteral("neg")), -1);
-    EXPECT_EQ(reg.ReadBool(QStringLiteral("FLAG")), true);
     EXPECT_FALSE(reg.ReadBool(QStringLiteral("Text")));
-    EXPECT_FALSE(reg.ReadString(QStringLiteral("Flag")));
-    EXPECT_FALSE(reg.ReadInteger(QStringLiteral("Missing")));
-    EXPECT_TRUE(reg.ValueExists(QStringLiteral("text")));
-    EXPECT_TRUE(reg.DeleteValue(QStringLiteral("Text")));
-    EXPECT_EQ(reg.GetValueNames(), (QStringList{QStringLiteral("Neg"), QStringLiteral("Flag")}));
 
     // The classes root is a separate tree; changing hives closes the key.
     reg.SetRootKey(TRegistry::THive::ClassesRoot);
