@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -530,6 +531,7 @@ void TRegistryStore::parse(const QByteArray &bytes)
             parseValueLine(current, line, lines, i);
     }
     modified_ = false;
+    read_ = true;
 }
 
 bool TRegistryStore::load(QString *error)
@@ -539,6 +541,7 @@ bool TRegistryStore::load(QString *error)
     if (!file.exists()) {
         clear();
         modified_ = false;
+        read_ = true;
         return true;
     }
     auto fail = [&](const QString &why) {
@@ -566,6 +569,8 @@ bool TRegistryStore::save(QString *error)
         return false;
     };
     if (refuseSave_) return fail(QStringLiteral("it could not be read, so it is left as it is"));
+    if (!read_ && QFileInfo::exists(filePath_))
+        return fail(QStringLiteral("it was never read, so it is left as it is"));
 
     const QString folder = QFileInfo(filePath_).absolutePath();
     if (!QFileInfo(folder).isDir()) {

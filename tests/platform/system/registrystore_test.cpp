@@ -200,6 +200,11 @@ TEST(RegistryStore, SavesAtomicallyAsPrivateReadableText)
     EXPECT_TRUE(error.contains(QStringLiteral("x.reg")));
     EXPECT_TRUE(QFileInfo(path).isFile());
 
+    // A store that never read the file does not write over it.
+    TRegistryStore unread(path);
+    unread.createKey(CU, QStringLiteral("Other"));
+    EXPECT_FALSE(unread.save(&error));
+
     TRegistryStore back(path);
     ASSERT_TRUE(back.load());
     EXPECT_EQ(back.readString(CU, QStringLiteral("k"), QStringLiteral("name")),
