@@ -350,3 +350,32 @@ TEST_F(MidiSeqProcTest, AQtReceiverGetsTheMessagesOnItsOwnThreadWhileATimerPlays
 }
 
 } // namespace
+
+namespace {
+
+TEST(MidiSeqPlugin, APlugInInCPlaysASongThroughTheExportedCalls)
+{
+    auto device = std::make_shared<TRecordingMidiOut>();
+    const unsigned id = TMidiOutSystem::instance().addDevice(device);
+    void *library = dlopen(TONARIA_TEST_CPLUGIN, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    using TPlay = int (*)(uint32_t, intptr_t *, int);
+    auto play = reinterpret_cast<TPlay>(dlsym(library, "PluginPlay"));
+    ASSERT_NE(play, nullptr);
+
+    intptr_t params[8] = {};
+    ASSERT_EQ(play(id, params, 8), 2);
+    EXPECT_EQ(params[0], 0x643C90);
+    EXPECT_EQ(params[1], 0x003C80);
+    const auto entries = device->entries();
+    ASSERT_EQ(entries.size(), 4u); // note on, SysEx, note off, and the reset at the end
+    EXPECT_EQ(entries[0].message.packed, 0x643C90u);
+    EXPECT_EQ(entries[1].kind, TRecordingMidiOut::TEntry::Long);
+    EXPECT_EQ(entries[2].message.packed, 0x003C80u);
+    EXPECT_EQ(entries[3].kind, TRecordingMidiOut::TEntry::Reset);
+    EXPECT_FALSE(device->isOpen());
+    dlclose(library);
+    EXPECT_TRUE(TMidiOutSystem::instance().removeDevice(device));
+}
+
+} // namespace
