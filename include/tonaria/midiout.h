@@ -106,7 +106,8 @@ TONARIA_EXPORT MMRESULT midiOutGetDevCaps(uintptr_t deviceId, MIDIOUTCAPS *caps,
 /* Opens a device; flags CALLBACK_NULL, or CALLBACK_FUNCTION with callback a TMidiOutProc. */
 TONARIA_EXPORT MMRESULT midiOutOpen(HMIDIOUT *handle, uint32_t deviceId, uintptr_t callback,
                                     uintptr_t instance, uint32_t flags);
-/* Silences nothing by itself; refuses with MIDIERR_STILLPLAYING while a header is queued. */
+/* Closes the handle (the device closes with its last handle); sounding notes are left to a
+ * midiOutReset before it. */
 TONARIA_EXPORT MMRESULT midiOutClose(HMIDIOUT handle);
 /* Sends one message packed status | data1 << 8 | data2 << 16. A first byte below 0x80 reuses
  * the handle's last channel status (running status). */

@@ -6,7 +6,16 @@
 #include <QCoreApplication>
 #include <QObject>
 
+#include <cstddef>
 #include <cstdlib>
+
+// Plug-ins built on their own rely on this layout.
+static_assert(offsetof(TMidiSeqState, Ready) == 12 && offsetof(TMidiSeqState, EndWindow) == 16 &&
+              offsetof(TMidiSeqState, Period) == 24 && offsetof(TMidiSeqState, Song) == 32 &&
+              offsetof(TMidiSeqState, MidiOut) == 40 &&
+              offsetof(TMidiSeqState, PendingHeaders) == 48 &&
+              offsetof(TMidiSeqState, NoteWindow) == 56 && offsetof(TMidiSeqState, EndTick) == 64);
+static_assert(offsetof(TMidiSeqEvent, DataLength) == 8 && offsetof(TMidiSeqEvent, Data) == 16);
 
 namespace {
 

@@ -25,18 +25,6 @@ std::vector<std::string> split(const std::vector<std::uint8_t> &bytes)
     return out;
 }
 
-TEST(MidiBytes, DataLengthsFollowTheStatus)
-{
-    EXPECT_EQ(midiDataLength(0x90), 2);
-    EXPECT_EQ(midiDataLength(0xC3), 1);
-    EXPECT_EQ(midiDataLength(0xDF), 1);
-    EXPECT_EQ(midiDataLength(0xE0), 2);
-    EXPECT_EQ(midiDataLength(0xF2), 2);
-    EXPECT_EQ(midiDataLength(0xF3), 1);
-    EXPECT_EQ(midiDataLength(0xF8), 0);
-    EXPECT_EQ(midiDataLength(0x45), 0);
-}
-
 TEST(MidiBytes, ABufferSplitsIntoTheMessagesAPortWouldRead)
 {
     // Running status, a real-time byte in between, SysEx that ends running status, a stray
