@@ -8,7 +8,7 @@
 
 namespace {
 // The rate the built-in synthesizer renders at until the audio output says otherwise.
-constexpr double kSynthRate = 44100.0;
+constexpr int kSynthRate = 44100;
 } // namespace
 
 TMidiOutSystem &TMidiOutSystem::instance()
@@ -106,9 +106,7 @@ std::shared_ptr<TMidiOutDevice> TMidiOutSystem::deviceLocked(unsigned id)
 {
     if (!portsTaken_) takePortsLocked();
     if (id == 0) {
-        if (!builtIn_)
-            builtIn_ =
-                std::make_shared<TSynthMidiOut>(TSynthMidiOut::defaultSoundFont(), kSynthRate);
+        if (!builtIn_) builtIn_ = std::make_shared<TSynthMidiOut>(kSynthRate);
         return builtIn_;
     }
     std::size_t index = id - 1;

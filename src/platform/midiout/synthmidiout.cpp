@@ -1,32 +1,13 @@
 #include "platform/midiout/synthmidiout.h"
 
+#include "platform/midi/synth.h"
 #include "platform/midiout/midibytes.h"
 
-#include <fluidsynth.h>
+#include <span>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
-#include <vector>
-
-std::string TSynthMidiOut::defaultSoundFont()
-{
-    if (const char *env = std::getenv("TONARIA_SOUNDFONT"); env && *env) return env;
-    namespace fs = std::filesystem;
-    const fs::path folder = "/usr/share/sounds/sf2";
-    std::error_code ec;
-    if (fs::exists(folder / "default-GM.sf2", ec)) return (folder / "default-GM.sf2").string();
-    std::vector<std::string> found;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->path().extension() == ".sf2") found.push_back(it->path().string());
-    }
-    if (found.empty()) return {};
-    return *std::min_element(found.begin(), found.end()); // the same one every time
-}
-
-TSynthMidiOut::TSynthMidiOut(std::string soundFont, double sampleRate)
-    : soundFont_(std::move(soundFont)), sampleRate_(sampleRate)
+TSynthMidiOut::TSynthMidiOut(int sampleRate, QString soundFont)
+    : sampleRate_(sampleRate), soundFont_(std::move(soundFont)),
+      queue_(std::make_unique<TMidiEventQueue>())
 {
 }
 
@@ -37,105 +18,94 @@ TSynthMidiOut::~TSynthMidiOut()
 
 MMRESULT TSynthMidiOut::open()
 {
+    std::lock_guard lock(control_);
     if (synth_.load()) return MMSYSERR_NOERROR;
-    if (soundFont_.empty()) return MMSYSERR_NODRIVER;
-    settings_ = new_fluid_settings();
-    if (!settings_) return MMSYSERR_NOMEM;
-    fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate_);
-    fluid_synth_t *synth = new_fluid_synth(settings_);
-    if (!synth || fluid_synth_sfload(synth, soundFont_.c_str(), 1) == FLUID_FAILED) {
-        if (synth) delete_fluid_synth(synth);
-        delete_fluid_settings(settings_);
-        settings_ = nullptr;
+    auto synth = std::make_unique<TSynth>(sampleRate_, soundFont_);
+    if (!synth->isValid()) {
+        errorText_ = synth->errorText();
         return MMSYSERR_NODRIVER;
     }
-    synth_.store(synth);
+    errorText_.clear();
+    // Nothing renders while the device is closed: what a former opening left is dropped.
+    queue_->drain([](TMidiEventQueue::Kind, const std::uint8_t *, std::size_t) {});
+    synth_.store(synth.release(), std::memory_order_release);
     return MMSYSERR_NOERROR;
 }
 
 void TSynthMidiOut::close()
 {
-    // The owner detaches the device from the audio output before it closes it.
-    if (fluid_synth_t *synth = synth_.exchange(nullptr)) delete_fluid_synth(synth);
-    if (settings_) delete_fluid_settings(settings_);
-    settings_ = nullptr;
+    std::lock_guard lock(control_);
+    delete synth_.exchange(nullptr);
+}
+
+QString TSynthMidiOut::errorText() const
+{
+    std::lock_guard lock(control_);
+    return errorText_;
+}
+
+MMRESULT TSynthMidiOut::push(TMidiEventQueue::Kind kind, const std::uint8_t *data,
+                             std::size_t length)
+{
+    if (!synth_.load(std::memory_order_relaxed)) return MIDIERR_NOTREADY;
+    return queue_->push(kind, data, length) ? MMSYSERR_NOERROR : MMSYSERR_NOMEM;
 }
 
 MMRESULT TSynthMidiOut::sendShort(const TShortMessage &m) noexcept
 {
-    fluid_synth_t *synth = synth_.load();
-    if (!synth) return MIDIERR_NOTREADY;
-    const int channel = m.status & 0x0F;
-    switch (m.status & 0xF0) {
-    case 0x80:
-        fluid_synth_noteoff(synth, channel, m.data1);
-        break;
-    case 0x90:
-        // Velocity 0 is a note off; FluidSynth takes it so as well.
-        fluid_synth_noteon(synth, channel, m.data1, m.data2);
-        break;
-    case 0xA0:
-        fluid_synth_key_pressure(synth, channel, m.data1, m.data2);
-        break;
-    case 0xB0:
-        fluid_synth_cc(synth, channel, m.data1, m.data2);
-        break;
-    case 0xC0:
-        fluid_synth_program_change(synth, channel, m.data1);
-        break;
-    case 0xD0:
-        fluid_synth_channel_pressure(synth, channel, m.data1);
-        break;
-    case 0xE0:
-        fluid_synth_pitch_bend(synth, channel, (m.data2 << 7) | m.data1);
-        break;
-    default:
-        if (m.status == 0xFF) fluid_synth_system_reset(synth);
-        break; // other system messages mean nothing to a synthesizer
-    }
-    return MMSYSERR_NOERROR;
+    const std::uint8_t bytes[3] = {m.status, m.data1, m.data2};
+    std::lock_guard lock(control_);
+    return push(TMidiEventQueue::Short, bytes, 3);
 }
 
 MMRESULT TSynthMidiOut::sendLong(const std::uint8_t *data, std::size_t length)
 {
-    fluid_synth_t *synth = synth_.load();
-    if (!synth) return MIDIERR_NOTREADY;
+    std::lock_guard lock(control_);
+    MMRESULT result = MMSYSERR_NOERROR;
+    auto keep = [&result](MMRESULT r) {
+        if (result == MMSYSERR_NOERROR) result = r;
+    };
     splitMidiBytes(
-        data, length, [this](const TShortMessage &m) { sendShort(m); },
-        [synth](const std::uint8_t *bytes, std::size_t count) {
-            // FluidSynth takes the message without its 0xF0 and 0xF7.
-            std::size_t begin = 1, end = count;
-            if (end > begin && bytes[end - 1] == 0xF7) --end;
-            if (end > begin)
-                fluid_synth_sysex(synth, reinterpret_cast<const char *>(bytes + begin),
-                                  static_cast<int>(end - begin), nullptr, nullptr, nullptr, 0);
+        data, length,
+        [&](const TShortMessage &m) {
+            const std::uint8_t bytes[3] = {m.status, m.data1, m.data2};
+            keep(push(TMidiEventQueue::Short, bytes, 3));
+        },
+        [&](const std::uint8_t *bytes, std::size_t count) {
+            // The synthesizer takes the bytes after 0xF0.
+            keep(push(TMidiEventQueue::SysEx, bytes + 1, count - 1));
         });
-    return MMSYSERR_NOERROR;
+    return result;
 }
 
 MMRESULT TSynthMidiOut::reset()
 {
-    fluid_synth_t *synth = synth_.load();
-    if (!synth) return MIDIERR_NOTREADY;
-    for (int channel = 0; channel < 16; ++channel) {
-        fluid_synth_cc(synth, channel, 64, 0);
-        fluid_synth_all_notes_off(synth, channel);
+    std::lock_guard lock(control_);
+    for (std::uint8_t channel = 0; channel < 16; ++channel) {
+        const std::uint8_t pedalUp[3] = {static_cast<std::uint8_t>(0xB0 | channel), 64, 0};
+        if (const MMRESULT r = push(TMidiEventQueue::Short, pedalUp, 3)) return r;
     }
-    return MMSYSERR_NOERROR;
+    return push(TMidiEventQueue::NotesOff, nullptr, 0);
 }
 
 void TSynthMidiOut::mixInto(float *out, int frames, int sampleRate) noexcept
 {
     (void)sampleRate; // the synthesizer was made for the output's rate
-    fluid_synth_t *synth = synth_.load();
+    TSynth *synth = synth_.load(std::memory_order_acquire);
     if (!synth) return;
-    // FluidSynth overwrites what it renders: render into the scratch block, then add.
-    while (frames > 0) {
-        const int n = std::min(frames, kScratchFrames);
-        fluid_synth_write_float(synth, n, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
-        for (int i = 0; i < 2 * n; ++i)
-            out[i] += scratch_[static_cast<std::size_t>(i)];
-        out += 2 * n;
-        frames -= n;
-    }
+    queue_->drain(
+        [synth](TMidiEventQueue::Kind kind, const std::uint8_t *data, std::size_t length) {
+            switch (kind) {
+            case TMidiEventQueue::Short:
+                if (length == 3) synth->send(data[0] | data[1] << 8 | data[2] << 16);
+                break;
+            case TMidiEventQueue::SysEx:
+                synth->sendSysEx(std::span<const std::uint8_t>(data, length));
+                break;
+            case TMidiEventQueue::NotesOff:
+                synth->allNotesOff();
+                break;
+            }
+        });
+    synth->render(out, frames);
 }

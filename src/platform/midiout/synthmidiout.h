@@ -1,27 +1,28 @@
 #pragma once
-// The built-in synthesizer as MIDI output device 0: a FluidSynth instance with a General MIDI
-// SoundFont and no audio driver of its own. It is also a sound producer: the program's audio
-// output pulls its samples through mixInto().
+// The built-in synthesizer as MIDI output device 0. Messages are queued and played by the
+// synthesizer when the program's audio output next pulls its sound through mixInto(), so they
+// are heard within one audio block of being sent; while nothing pulls, they wait in the queue
+// (and a full queue refuses more).
 //
-// Threads: as TMidiOutDevice for the MIDI side; mixInto() on the audio thread. FluidSynth's own
-// API lock makes sends and rendering safe against each other.
-#include <array>
+// Threads: as TMidiOutDevice for the MIDI side (senders are serialised here); mixInto() on the
+// audio thread, which takes no lock. The owner detaches the device from the audio output before
+// the last handle closes it.
+#include <QString>
+
 #include <atomic>
-#include <string>
+#include <memory>
+#include <mutex>
 
 #include "platform/audio/audiosource.h"
+#include "platform/midiout/midieventqueue.h"
 #include "platform/midiout/midioutdevice.h"
 
-typedef struct _fluid_synth_t fluid_synth_t;
-typedef struct _fluid_hashtable_t fluid_settings_t;
+class TSynth;
 
 class TSynthMidiOut : public TMidiOutDevice, public TAudioSource {
 public:
-    // The SoundFont the program uses: TONARIA_SOUNDFONT, else the system's default General MIDI
-    // font, else the first ".sf2" beside it; empty when there is none.
-    static std::string defaultSoundFont();
-
-    TSynthMidiOut(std::string soundFont, double sampleRate);
+    // `soundFont` empty: the one the program finds by itself.
+    explicit TSynthMidiOut(int sampleRate, QString soundFont = QString());
     ~TSynthMidiOut() override;
     TSynthMidiOut(const TSynthMidiOut &) = delete;
     TSynthMidiOut &operator=(const TSynthMidiOut &) = delete;
@@ -29,21 +30,27 @@ public:
     std::string name() const override { return "Tonaria Synthesizer"; }
     std::uint16_t technology() const override { return MOD_SWSYNTH; }
 
-    // Creates the synthesizer and loads the SoundFont: MMSYSERR_NODRIVER when that fails.
+    // Creates the synthesizer and loads the SoundFont: MMSYSERR_NODRIVER when that fails, with
+    // the reason in errorText().
     MMRESULT open() override;
     void close() override;
+    // MIDIERR_NOTREADY while closed, MMSYSERR_NOMEM when the queue is full.
     MMRESULT sendShort(const TShortMessage &message) noexcept override;
     MMRESULT sendLong(const std::uint8_t *data, std::size_t length) override;
     MMRESULT reset() override;
 
-    // Adds the synthesizer's next frames; adds nothing while the device is closed.
+    // Plays the queued messages, then adds the synthesizer's next frames.
     void mixInto(float *out, int frames, int sampleRate) noexcept override;
 
+    QString errorText() const;
+
 private:
-    std::string soundFont_;
-    double sampleRate_;
-    fluid_settings_t *settings_ = nullptr;
-    std::atomic<fluid_synth_t *> synth_{nullptr};
-    static constexpr int kScratchFrames = 512;
-    std::array<float, 2 * kScratchFrames> scratch_{}; // audio thread only
+    MMRESULT push(TMidiEventQueue::Kind kind, const std::uint8_t *data, std::size_t length);
+
+    int sampleRate_;
+    QString soundFont_;
+    mutable std::mutex control_; // open, close and the senders
+    QString errorText_;
+    std::atomic<TSynth *> synth_{nullptr};
+    std::unique_ptr<TMidiEventQueue> queue_;
 };
