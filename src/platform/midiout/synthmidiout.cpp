@@ -4,6 +4,7 @@
 #include "platform/midiout/midibytes.h"
 
 #include <span>
+#include <thread>
 
 TSynthMidiOut::TSynthMidiOut(int sampleRate, QString soundFont)
     : sampleRate_(sampleRate), soundFont_(std::move(soundFont)),
@@ -35,7 +36,12 @@ MMRESULT TSynthMidiOut::open()
 void TSynthMidiOut::close()
 {
     std::lock_guard lock(control_);
-    delete synth_.exchange(nullptr);
+    TSynth *old = synth_.exchange(nullptr);
+    // The audio thread may be rendering the old synthesizer right now: wait (here, never there)
+    // until it has let go. A render that starts from now on finds no synthesizer.
+    while (rendering_.load())
+        std::this_thread::yield();
+    delete old;
 }
 
 QString TSynthMidiOut::errorText() const
@@ -91,8 +97,12 @@ MMRESULT TSynthMidiOut::reset()
 void TSynthMidiOut::mixInto(float *out, int frames, int sampleRate) noexcept
 {
     (void)sampleRate; // the synthesizer was made for the output's rate
-    TSynth *synth = synth_.load(std::memory_order_acquire);
-    if (!synth) return;
+    rendering_.store(true);
+    TSynth *synth = synth_.load();
+    if (!synth) {
+        rendering_.store(false);
+        return;
+    }
     queue_->drain(
         [synth](TMidiEventQueue::Kind kind, const std::uint8_t *data, std::size_t length) {
             switch (kind) {
@@ -108,4 +118,5 @@ void TSynthMidiOut::mixInto(float *out, int frames, int sampleRate) noexcept
             }
         });
     synth->render(out, frames);
+    rendering_.store(false, std::memory_order_release);
 }

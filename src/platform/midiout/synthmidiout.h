@@ -5,8 +5,8 @@
 // (and a full queue refuses more).
 //
 // Threads: as TMidiOutDevice for the MIDI side (senders are serialised here); mixInto() on the
-// audio thread, which takes no lock. The owner detaches the device from the audio output before
-// the last handle closes it.
+// audio thread, which takes no lock and never waits: the device may stay attached to the audio
+// output for good, and a closing handle waits for a render in progress to finish instead.
 #include <QString>
 
 #include <atomic>
@@ -52,5 +52,6 @@ private:
     mutable std::mutex control_; // open, close and the senders
     QString errorText_;
     std::atomic<TSynth *> synth_{nullptr};
+    std::atomic<bool> rendering_{false}; // the audio thread is inside mixInto()
     std::unique_ptr<TMidiEventQueue> queue_;
 };

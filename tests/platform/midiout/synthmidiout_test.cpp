@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -99,6 +102,26 @@ TEST(SynthMidiOut, QueuedNotesSoundWhenRenderedAndResetSilencesThem)
     render(synth, 64);
     EXPECT_EQ(synth.sendShort(TShortMessage{0x003C80, 0x80, 60, 0}), MMSYSERR_NOERROR);
     synth.close();
+}
+
+TEST(SynthMidiOut, OpeningAndClosingWhileTheAudioThreadRendersIsSafe)
+{
+    if (testFont().isEmpty()) GTEST_SKIP() << "the small General MIDI SoundFont is not installed";
+    TSynthMidiOut synth(44100, testFont());
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        std::vector<float> out(2 * 64);
+        while (!stop)
+            synth.mixInto(out.data(), 64, 44100);
+    });
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(synth.open(), MMSYSERR_NOERROR);
+        synth.sendShort(TShortMessage{0x7F3C90, 0x90, 60, 127});
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        synth.close();
+    }
+    stop = true;
+    audio.join();
 }
 
 } // namespace
