@@ -38,7 +38,9 @@ public:
     TMidiOutSystem(const TMidiOutSystem &) = delete;
     TMidiOutSystem &operator=(const TMidiOutSystem &) = delete;
 
-    // Replaces device 0 (the built-in synthesizer). Refused (false) while it is open.
+    // Device 0. Unless replaced, it is a TSynthMidiOut rendering at 44100 Hz; the program makes
+    // one at its audio output's rate at start-up, installs it here and attaches it to the output
+    // as a sound source for good. Replacing is refused (false) while device 0 is open.
     bool setBuiltInDevice(std::shared_ptr<TMidiOutDevice> device);
     std::shared_ptr<TMidiOutDevice> builtInDevice();
 
