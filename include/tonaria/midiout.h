@@ -11,8 +11,9 @@
  * time (the sequencer tick sends from its timer thread); different handles may be used at once.
  * Short and long messages never wait for the user-interface thread.
  *
- * Long messages are sent before midiOutLongMsg returns: when it answers MMSYSERR_NOERROR the
- * header already carries MHDR_DONE and may be unprepared at once.
+ * A long message's bytes are taken before midiOutLongMsg returns (sent to the port, or queued
+ * for the synthesizer): when it answers MMSYSERR_NOERROR the header already carries MHDR_DONE
+ * and may be unprepared and its buffer reused at once.
  */
 #include <stddef.h>
 #include <stdint.h>

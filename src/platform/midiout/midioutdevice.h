@@ -35,7 +35,8 @@ public:
 
     // Sends one message. Never allocates.
     virtual MMRESULT sendShort(const TShortMessage &message) noexcept = 0;
-    // Sends a buffer of MIDI bytes (usually one system-exclusive message) before returning.
+    // Sends a buffer of MIDI bytes (usually one system-exclusive message), or copies it to be
+    // sent; either way the buffer is no longer needed when this returns.
     virtual MMRESULT sendLong(const std::uint8_t *data, std::size_t length) = 0;
     // Turns off every note and the sustain pedal on all channels.
     virtual MMRESULT reset() = 0;
