@@ -87,10 +87,12 @@ TOwnedTitle TAlbum::RemoveTitle(TTitle *title)
     const qsizetype inProgram = wasCurrent && CurrentProgram ? CurrentProgram->IndexOf(title) : -1;
     const qsizetype inAlbum = wasCurrent ? TitleIndex(title) : -1;
 
+    // Every occurrence goes: a custom program may hold the title more than once, and a link
+    // left behind would point at a freed record.
     for (const auto &program : CustomPrograms)
-        program->RemoveLink(title);
+        std::erase(program->Titles, title);
     for (const auto &program : InternalPrograms)
-        program->RemoveLink(title);
+        std::erase(program->Titles, title);
     TOwnedTitle owned;
     const auto it = std::find(Titles.begin(), Titles.end(), title);
     if (it != Titles.end()) {

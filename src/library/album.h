@@ -64,9 +64,9 @@ public:
     // (or a default title without one). Refreshes the internal programs and returns the last
     // title added.
     TTitle *AddFiles(const QString &list, const TAddFilesDevice *device = nullptr);
-    // Unlinks the title from every program and from the album, choosing the next current
-    // title when it was the current one, and hands the record to the caller (null when the
-    // album does not own it).
+    // Unlinks the title from every program (every occurrence) and from the album, choosing
+    // the next current title when it was the current one, and hands the record to the caller
+    // (null when the album does not own it).
     TOwnedTitle RemoveTitle(TTitle *title);
     void SetCurrentTitle(TTitle *title) { CurrentTitle = title; }
     // Position in Titles, -1 when absent.
