@@ -5,7 +5,6 @@
 #include "library/titlecaption.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -23,12 +22,10 @@ qsizetype Wrap(qsizetype i, qsizetype n)
 
 TAlbum::TAlbum()
 {
-    static const std::array<QString, 3> captions = {
-        QStringLiteral("Normal"), QStringLiteral("Shuffle"), QStringLiteral("Reverse")};
     for (int type = ptNormal; type <= ptReverse; ++type) {
         auto program = CreateProgram();
         program->ProgramType = type;
-        program->Caption = captions[type - 1];
+        program->Caption = InternalProgramCaption(type);
         InternalPrograms.push_back(std::move(program));
     }
     CurrentProgram = InternalPrograms.front().get();

@@ -67,13 +67,6 @@ TSection SectionNamed(QStringView name)
     return TSection::Other;
 }
 
-const std::array<QString, 3> &InternalCaptions()
-{
-    static const std::array<QString, 3> captions = {
-        QStringLiteral("Normal"), QStringLiteral("Shuffle"), QStringLiteral("Reverse")};
-    return captions;
-}
-
 class TAlbumLineReader {
 public:
     explicit TAlbumLineReader(TAlbum &album) : album_(album) {}
@@ -200,7 +193,7 @@ void TAlbumLineReader::Finish()
             program = album_.CreateProgram();
             program->ProgramType = type;
         }
-        program->Caption = InternalCaptions()[type - 1];
+        program->Caption = InternalProgramCaption(type);
         if (made) program->Regenerate();
         album_.InternalPrograms.push_back(std::move(program));
     }

@@ -6,6 +6,20 @@
 #include <algorithm>
 #include <unordered_set>
 
+QString InternalProgramCaption(int type)
+{
+    switch (type) {
+    case ptNormal:
+        return QStringLiteral("Normal");
+    case ptShuffle:
+        return QStringLiteral("Shuffle");
+    case ptReverse:
+        return QStringLiteral("Reverse");
+    default:
+        return {};
+    }
+}
+
 int TProgram::ProgramIndex() const
 {
     const auto &list = IsInternal() ? Album->InternalPrograms : Album->CustomPrograms;

@@ -17,6 +17,10 @@ inline constexpr int ptNormal = 1;
 inline constexpr int ptShuffle = 2;
 inline constexpr int ptReverse = 3;
 
+// The fixed caption of an internal program type: "Normal", "Shuffle" or "Reverse" (empty for
+// any other type). These captions never come from the language file.
+QString InternalProgramCaption(int type);
+
 class TProgram {
 public:
     // A program of type custom with the default caption, belonging to album (which it does
