@@ -1,7 +1,6 @@
 #include "library/album.h"
 #include "library/librarylistener.h"
 #include "library/randomgenerator.h"
-#include "platform/system/messageservice.h"
 
 #include <QStringList>
 
@@ -53,24 +52,6 @@ QStringList Captions(const std::vector<TTitle *> &list)
 }
 
 } // namespace
-
-TEST(Album, NewAlbumHasThreeInternalProgramsAndNormalCurrent)
-{
-    const auto album = TAlbum::CreateAlbum();
-    ASSERT_EQ(album->InternalPrograms.size(), 3u);
-    const char *captions[] = {"Normal", "Shuffle", "Reverse"};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(album->InternalPrograms[i]->ProgramType, i + 1);
-        EXPECT_EQ(album->InternalPrograms[i]->Caption, QLatin1String(captions[i]));
-        EXPECT_EQ(album->InternalPrograms[i]->ProgramIndex(), i);
-        EXPECT_EQ(album->ProgramByIndex(i), album->InternalPrograms[i].get());
-    }
-    EXPECT_EQ(album->CurrentProgram, album->InternalPrograms[0].get());
-    EXPECT_FALSE(album->Loaded);
-    EXPECT_EQ(album->Caption, QStringLiteral("Default Album name"));
-    EXPECT_EQ(album->ProgramByIndex(3), nullptr);
-    EXPECT_EQ(album->ProgramByIndex(-1), nullptr);
-}
 
 TEST(Album, NextAndPreviousWrapAndStartFromTheEnds)
 {
@@ -247,6 +228,9 @@ TEST(Album, DeletingProgramsMovesTheCurrentOneAndRefusesInternalOnes)
     TProgram *first = AddCustom(*album, {0});
     TProgram *second = AddCustom(*album, {1});
     EXPECT_EQ(second->ProgramIndex(), 4);
+    EXPECT_EQ(album->ProgramByIndex(4), second);
+    EXPECT_EQ(album->ProgramByIndex(5), nullptr);
+    EXPECT_EQ(album->ProgramByIndex(1), album->InternalPrograms[1].get());
 
     // The current program at index 4 is the last one: Normal takes over.
     album->SetCurrentProgram(second);
@@ -269,16 +253,6 @@ TEST(Album, DeletingProgramsMovesTheCurrentOneAndRefusesInternalOnes)
     EXPECT_EQ(album->DeleteProgram(shuffle), nullptr);
     EXPECT_EQ(listener.refused, (QStringList{"Shuffle"}));
     EXPECT_EQ(album->InternalPrograms[1].get(), shuffle);
-}
-
-TEST(Album, RefusalIsShownWithoutAListener)
-{
-    TScriptedMessageService boxes;
-    auto album = AlbumOf(0);
-    EXPECT_EQ(album->DeleteProgram(album->InternalPrograms[0].get()), nullptr);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_TRUE(boxes.boxes()[0].text.contains(QStringLiteral("Normal")));
-    EXPECT_EQ(boxes.boxes()[0].flags & MB_ICONMASK, MB_ICONERROR);
 }
 
 TEST(Album, UnloadAndClearLinksFreeEveryTitleThroughTheListener)

@@ -1,4 +1,3 @@
-#include "library/pathparts.h"
 #include "library/titlecaption.h"
 
 #include <gtest/gtest.h>
@@ -31,12 +30,4 @@ TEST(TitleCaption, WithoutTidyingOnlyThePathAndExtensionGo)
     EXPECT_EQ(MakeTitleCaption("/a/b/my_SONG.mid", false), QStringLiteral("my_SONG"));
     EXPECT_EQ(MakeTitleCaption("a\\b:c.d", false), QStringLiteral("b:c"));
     EXPECT_EQ(MakeTitleCaption("x>y.mid", false), QStringLiteral("x"));
-}
-
-TEST(PathParts, FileNameAndExtensionFollowTheLastSeparator)
-{
-    EXPECT_EQ(FileNamePart(u"C:\\Music/dir\\song.mid"), u"song.mid");
-    EXPECT_EQ(FileExtension(u"/music.d/song"), u"");
-    EXPECT_EQ(FileExtension(u"/music/song.tar.GZ"), u".GZ");
-    EXPECT_EQ(FileExtension(u"song."), u".");
 }

@@ -41,20 +41,12 @@ std::vector<TTitle *> Pointers(std::vector<TTitle> &titles)
 
 } // namespace
 
-TEST(TitleOrder, TextComparisonFoldsAsciiCaseOnly)
-{
-    EXPECT_EQ(CompareTextNoCase(u"alpha", u"ALPHA"), 0);
-    EXPECT_LT(CompareTextNoCase(u"Alpha", u"beta"), 0);
-    EXPECT_GT(CompareTextNoCase(u"gamma", u"Beta"), 0);
-    EXPECT_LT(CompareTextNoCase(u"ab", u"abc"), 0);
-    // Only ASCII letters are folded.
-    EXPECT_NE(CompareTextNoCase(u"\u00e9", u"\u00c9"), 0);
-}
-
 TEST(TitleOrder, TextKeysSortAscendingAndDescendingAndKeepTiesInOrder)
 {
     auto titles =
         MakeTitles({{"b", "/z/B.KAR"}, {"C", "C:\\a\\c.mid"}, {"a", "/y/a.rmi"}, {"B", "/x/d"}});
+    // Only ASCII letters are folded.
+    EXPECT_NE(CompareTextNoCase(u"\u00e9", u"\u00c9"), 0);
     auto list = Pointers(titles);
     SortTitles(list, TTitleOrder::Caption, 1);
     EXPECT_EQ(Captions(list), (QStringList{"a", "b", "B", "C"}));
