@@ -57,6 +57,8 @@ TONARIA_EXPORT uint32_t timeSetEvent(uint32_t delay, uint32_t resolution, LPTIME
  * will not be called again; called from the callback itself it returns at once and the callback
  * is not called again. A one-shot timer that has fired is gone already: MMSYSERR_INVALPARAM. */
 TONARIA_EXPORT MMRESULT timeKillEvent(uint32_t timerId);
+/* The system time in milliseconds from a steady clock (wraps after 49.7 days). Any thread. */
+TONARIA_EXPORT uint32_t timeGetTime(void);
 
 /* ---- Posted messages ------------------------------------------------------------------- */
 
