@@ -1,0 +1,31 @@
+#pragma once
+// A completion notice of the media-control layer as it reaches its receiver: the Qt event that
+// stands for the window message MM_MCINOTIFY. The receiver is the QObject whose address the
+// command carried in dwCallback; it gets the event in its event() (or customEvent()) on the main
+// thread.
+//
+// Threads: created and delivered on the main thread only.
+
+#include "tonaria/mci.h"
+
+#include <QEvent>
+
+class TMciNotifyEvent : public QEvent {
+public:
+    // The event type: a window message N travels as QEvent::User + N.
+    static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + MM_MCINOTIFY);
+
+    TMciNotifyEvent(unsigned notifyCode, MCIDEVICEID deviceId)
+        : QEvent(kType), notifyCode_(notifyCode), deviceId_(deviceId)
+    {
+    }
+
+    // wParam of the message: MCI_NOTIFY_SUCCESSFUL, _SUPERSEDED, _ABORTED or _FAILURE.
+    unsigned notifyCode() const { return notifyCode_; }
+    // lParam of the message: the device the notice is about.
+    MCIDEVICEID deviceId() const { return deviceId_; }
+
+private:
+    unsigned notifyCode_;
+    MCIDEVICEID deviceId_;
+};
