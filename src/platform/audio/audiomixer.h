@@ -1,0 +1,57 @@
+#pragma once
+// The mix of the attached sources: a fixed table of source slots, the output clock and the
+// per-channel peaks. Every back-end of the audio output drives one.
+//
+// Threads: render() on the audio thread only (one at a time). attach(), detach(), startFrame(),
+// framesRendered(), takePeaks() and attachedCount() on any other thread. render() never blocks,
+// allocates or waits on a lock: the control side hands sources over through atomic slots, and
+// detach() is the only call that waits (for the block in progress, if any, to end).
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+class TAudioSource;
+
+// The highest level of each channel over a stretch of the mix, on the scale 0 to 32768.
+struct TAudioPeaks {
+    int left = 0;
+    int right = 0;
+};
+
+class TAudioMixer {
+public:
+    static constexpr int MaxSources = 16;
+    // The level a full-scale sample shows on the peak scale.
+    static constexpr int FullScale = 32768;
+
+    TAudioMixer();
+    TAudioMixer(const TAudioMixer &) = delete;
+    TAudioMixer &operator=(const TAudioMixer &) = delete;
+
+    // See TAudioOutput for the meaning of these.
+    bool attach(TAudioSource *source);
+    bool detach(TAudioSource *source);
+    std::int64_t startFrame(const TAudioSource *source) const;
+    std::int64_t framesRendered() const { return frames_.load(std::memory_order_acquire); }
+    TAudioPeaks takePeaks();
+    int attachedCount() const { return attached_.load(std::memory_order_acquire); }
+
+    // Audio thread: writes the next `frames` stereo frames of the mix to `out` (interleaved,
+    // overwritten, clamped to -1..1), updates the peaks and advances the clock by `frames`.
+    void render(float *out, int frames, int sampleRate) noexcept;
+
+private:
+    struct Slot {
+        std::atomic<TAudioSource *> source{nullptr};
+        // Output frame of the source's first frame; -1 until the audio thread first mixes it.
+        std::atomic<std::int64_t> start{-1};
+    };
+
+    std::array<Slot, MaxSources> slots_;
+    std::atomic<int> attached_{0};
+    std::atomic<std::int64_t> frames_{0};
+    // Odd while render() is inside a block; detach() waits for it to move on.
+    std::atomic<std::uint64_t> blockSeq_{0};
+    std::atomic<int> peakLeft_{0};
+    std::atomic<int> peakRight_{0};
+};

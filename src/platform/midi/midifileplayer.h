@@ -1,0 +1,121 @@
+#pragma once
+// Plays a parsed MIDI file on a MIDI sink (the built-in synthesizer, or a hardware port), pulled
+// by the audio mixer.
+//
+// Each event is dispatched at its exact frame: the sink's render is split at event positions, so
+// timing does not depend on the mixer's block size. Stop, pause, seek and a new play silence every
+// channel first (no hanging notes). A seek, and a play from a position, restores ("chases") each
+// channel's program, bank, controllers, pitch bend and registered parameters as they stand at the
+// target, after re-sending the SysEx messages that come before it, so that play resumes with the
+// right instruments. When play reaches its end (the `to` position, or the length of the file) the
+// player stops with its position exactly at that point and counts the end.
+//
+// Modes follow a sequencer: stopped, playing, paused. Stop keeps the position (as pause does);
+// only seek and play with a `from` move it.
+//
+// Threads: mixInto() on the audio thread only (it never blocks, allocates or locks). The control
+// API (play, pause, resume, stop, seek, close and the queries) on one control thread; commands
+// reach the audio thread through atomics, and the queries combine the last command with what the
+// audio thread has published. A player not attached to a running mixer takes its commands when
+// mixInto() is next called. The sink belongs to the player while it is attached: nothing else
+// drives it meanwhile. The file and the sink must outlive the player.
+
+#include "platform/audio/audiosource.h"
+#include "platform/midi/midifile.h"
+#include "platform/midi/midisink.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TMidiFilePlayer : public TAudioSource {
+public:
+    enum class Mode : int { Stopped = 0, Playing = 1, Paused = 2 };
+
+    TMidiFilePlayer(std::shared_ptr<const TMidiFile> file, TMidiSink &sink);
+    ~TMidiFilePlayer() override;
+    TMidiFilePlayer(const TMidiFilePlayer &) = delete;
+    TMidiFilePlayer &operator=(const TMidiFilePlayer &) = delete;
+
+    // Control thread.
+    // Plays from `fromMs` (negative: from the current position) to `toMs` (negative, or past the
+    // length: to the end of the file). A `to` before the start ends play at once.
+    void play(std::int64_t fromMs = -1, std::int64_t toMs = -1);
+    // Pause and stop silence every channel and keep the position.
+    void pause();
+    // Continues a paused (or stopped) play towards the `to` of the last play.
+    void resume();
+    void stop();
+    // Moves the position (clamped to 0..length), silencing and chasing; the mode is kept.
+    void seek(std::int64_t ms);
+    // Stops and silences; the owner detaches the player from the mixer afterwards.
+    void close();
+
+    std::uint32_t positionMs() const;
+    std::uint32_t lengthMs() const { return lengthMs_; }
+    Mode mode() const;
+    bool isPlaying() const { return mode() == Mode::Playing; }
+    // True when the last play command has played to its end (and the player has stopped).
+    bool reachedEnd() const;
+    // Counts every play that reached its end; a poller compares it with the value it last saw.
+    std::uint32_t endCount() const { return endCount_.load(std::memory_order_acquire); }
+
+    const TMidiFile &file() const { return *file_; }
+
+    // Audio thread.
+    void mixInto(float *out, int frames, int sampleRate) noexcept override;
+
+private:
+    // The state the control thread asks for; published with a sequence lock (seq_ odd while
+    // it is being written), read by the audio thread without waiting.
+    struct Request {
+        int mode = 0;
+        std::int64_t toUs = 0;
+        std::int64_t seekUs = 0;
+        std::uint32_t seekSerial = 0;
+    };
+    void publish();
+    bool readRequest(Request &request, std::uint32_t &serial) const noexcept;
+
+    // Audio thread helpers.
+    void applyRequest(const Request &request, std::uint32_t serial, int sampleRate) noexcept;
+    void chaseTo(std::int64_t targetUs) noexcept;
+    void dispatch(const TMidiEvent &event) noexcept;
+    void finish(std::uint32_t serial) noexcept;
+    std::int64_t frameOf(std::int64_t us, int sampleRate) const noexcept;
+
+    std::shared_ptr<const TMidiFile> file_;
+    TMidiSink &sink_;
+    std::uint32_t lengthMs_ = 0;
+
+    // Control side.
+    Request request_;
+    std::uint32_t serial_ = 0;
+
+    std::atomic<std::uint32_t> seq_{0};
+    std::atomic<int> reqMode_{0};
+    std::atomic<std::int64_t> reqToUs_{0};
+    std::atomic<std::int64_t> reqSeekUs_{0};
+    std::atomic<std::uint32_t> reqSeekSerial_{0};
+    std::atomic<std::uint32_t> reqSerial_{0};
+
+    // Published by the audio thread.
+    std::atomic<std::uint32_t> ackSerial_{0};
+    std::atomic<int> actualMode_{0};
+    std::atomic<std::int64_t> positionUs_{0};
+    std::atomic<std::uint32_t> endSerial_{0xFFFFFFFFu};
+    std::atomic<std::uint32_t> endCount_{0};
+
+    // Audio thread state.
+    std::uint32_t appliedSerial_ = 0;
+    std::uint32_t appliedSeekSerial_ = 0;
+    int audioMode_ = 0;
+    std::int64_t audioToUs_ = 0;
+    std::int64_t frame_ = 0;          // frames since the start of the file at the current position
+    std::size_t next_ = 0;            // next event to dispatch
+    int rate_ = 0;                    // sample rate the frame counter is in
+    bool dirty_ = false;              // events have been sent since the last chase
+    std::vector<std::uint8_t> chase_; // scratch for chaseTo(), pre-sized
+};
