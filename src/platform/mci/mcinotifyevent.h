@@ -8,7 +8,10 @@
 
 #include "tonaria/mci.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QObject>
+#include <QPointer>
 
 class TMciNotifyEvent : public QEvent {
 public:
@@ -29,3 +32,17 @@ private:
     unsigned notifyCode_;
     MCIDEVICEID deviceId_;
 };
+
+// Posts a notice to `receiver` when it still exists; it arrives through the event loop.
+inline void postMciNotify(const QPointer<QObject> &receiver, unsigned notifyCode,
+                          MCIDEVICEID deviceId)
+{
+    if (receiver)
+        QCoreApplication::postEvent(receiver.data(), new TMciNotifyEvent(notifyCode, deviceId));
+}
+
+// The receiver a command's dwCallback names (0: none).
+inline QPointer<QObject> mciReceiver(std::uintptr_t callback)
+{
+    return QPointer<QObject>(reinterpret_cast<QObject *>(callback));
+}

@@ -80,15 +80,32 @@ private:
     bool readRequest(Request &request, std::uint32_t &serial) const noexcept;
 
     // Audio thread helpers.
-    void applyRequest(const Request &request, std::uint32_t serial, int sampleRate) noexcept;
+    void applyRequest(const Request &request, std::uint32_t serial) noexcept;
     void chaseTo(std::int64_t targetUs) noexcept;
     void dispatch(const TMidiEvent &event) noexcept;
-    void finish(std::uint32_t serial) noexcept;
-    std::int64_t frameOf(std::int64_t us, int sampleRate) const noexcept;
+    void finish() noexcept;
+    std::int64_t frameOf(std::int64_t us) const noexcept;
+
+    // The channel state a chase restores: values as they stand at the target, -1 when the
+    // file has not set them by then.
+    struct ChaseState {
+        std::array<std::int16_t, 16 * 128> cc;
+        std::array<std::int16_t, 16> program, bend, pressure;
+        std::array<std::int32_t, 16 * 3> rpn;        // pitch-bend range, fine and coarse tuning
+        std::array<std::int16_t, 16> rpnMsb, rpnLsb; // the RPN each channel has selected
+    };
+    // What the file touches anywhere (fixed at construction): a seek backwards puts these
+    // back to their defaults when the target comes before the file sets them.
+    struct Touched {
+        std::array<bool, 16 * 128> cc{};
+        std::array<bool, 16> program{}, bend{}, pressure{};
+        std::array<bool, 16 * 3> rpn{};
+    };
 
     std::shared_ptr<const TMidiFile> file_;
     TMidiSink &sink_;
     std::uint32_t lengthMs_ = 0;
+    Touched touched_;
 
     // Control side.
     Request request_;
@@ -103,6 +120,7 @@ private:
 
     // Published by the audio thread.
     std::atomic<std::uint32_t> ackSerial_{0};
+    std::atomic<std::uint32_t> ackSeekSerial_{0};
     std::atomic<int> actualMode_{0};
     std::atomic<std::int64_t> positionUs_{0};
     std::atomic<std::uint32_t> endSerial_{0xFFFFFFFFu};
@@ -113,9 +131,9 @@ private:
     std::uint32_t appliedSeekSerial_ = 0;
     int audioMode_ = 0;
     std::int64_t audioToUs_ = 0;
-    std::int64_t frame_ = 0;          // frames since the start of the file at the current position
-    std::size_t next_ = 0;            // next event to dispatch
-    int rate_ = 0;                    // sample rate the frame counter is in
-    bool dirty_ = false;              // events have been sent since the last chase
-    std::vector<std::uint8_t> chase_; // scratch for chaseTo(), pre-sized
+    std::int64_t frame_ = 0; // frames since the start of the file, at rate_
+    std::size_t next_ = 0;   // next event to dispatch
+    int rate_ = 0;           // sample rate frame_ counts in
+    bool dirty_ = false;     // events have been sent since the last chase
+    ChaseState chase_;       // scratch for chaseTo(): no allocation on the audio thread
 };

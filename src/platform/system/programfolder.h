@@ -1,0 +1,27 @@
+#pragma once
+// The program folder: where albums, language files, themes, reset files, plug-ins and news
+// files live, and how it is given the files the program ships with.
+//
+// Threads: any; these functions touch only the file system.
+
+#include <QString>
+#include <QStringList>
+
+// The program folder, ending in "/": $TONARIA_HOME when set; else executableFolder when it
+// holds the program's data (it has "Lang/English.tlg"); else $XDG_DATA_HOME/tonaria/
+// (~/.local/share/tonaria/ when unset). The folder is not created here.
+QString LocateProgramFolder(const QString &executableFolder);
+
+// The folder of the files the program ships with, laid out as a program folder is, ending
+// in "/".
+QString ShippedDataFolder();
+
+struct TSeedResult {
+    QStringList copied; // relative names of the files given to the program folder
+    QStringList failed; // "name: reason" for each file that could not be given
+};
+
+// Gives the program folder every shipped file it lacks, creating folders as needed. A file
+// (or link) already there is never replaced. A shipped folder that does not exist, or that is the
+// program folder itself, gives nothing.
+TSeedResult SeedProgramFolder(const QString &programFolder, const QString &shippedFolder);

@@ -1,0 +1,130 @@
+#include "settings/filefilter.h"
+
+#include <QSet>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+QString asciiLower(QString text)
+{
+    for (QChar &c : text) {
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
+    }
+    return text;
+}
+
+bool isSeparator(QChar c)
+{
+    return c.unicode() >= 1 && c.unicode() <= 32;
+}
+
+// Splits comma text: items separated by commas or blanks, an item in double quotes running to
+// its closing quote with doubled quotes standing for one.
+QStringList splitCommaText(const QString &text)
+{
+    QStringList items;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isSeparator(text[i]))
+        ++i;
+    while (i < n) {
+        QString item;
+        if (text[i] == u'"') {
+            ++i;
+            while (i < n) {
+                if (text[i] == u'"') {
+                    if (i + 1 < n && text[i + 1] == u'"') {
+                        item += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += text[i++];
+            }
+        } else {
+            while (i < n && !isSeparator(text[i]) && text[i] != u',')
+                item += text[i++];
+        }
+        items.append(item);
+        while (i < n && isSeparator(text[i]))
+            ++i;
+        if (i < n && text[i] == u',') {
+            ++i;
+            while (i < n && isSeparator(text[i]))
+                ++i;
+        }
+    }
+    return items;
+}
+
+// The usable extensions of a list, in their order, each once. An empty item, or one that would
+// break the filter's "|" structure, is left out.
+QStringList extensionsOf(const QString &list)
+{
+    QStringList result;
+    QSet<QString> seen;
+    for (const QString &item : splitCommaText(list)) {
+        if (item.isEmpty() || item.contains(u'|') ||
+            std::any_of(item.cbegin(), item.cend(), [](QChar c) { return c.unicode() < 32; }))
+            continue;
+        const QString key = asciiLower(item);
+        if (seen.contains(key)) continue;
+        seen.insert(key);
+        result.append(item);
+    }
+    return result;
+}
+
+QString patternPair(const QStringList &extensions)
+{
+    QStringList patterns;
+    for (const QString &e : extensions)
+        patterns.append(QStringLiteral("*.") + e);
+    return QStringLiteral(" (") + patterns.join(QStringLiteral(", ")) + QStringLiteral(")|") +
+           patterns.join(u';') + u'|';
+}
+
+} // namespace
+
+QString BuildFileFilter(const QList<TFilterDevice> &devices, const QList<TMciExtension> &extensions)
+{
+    QStringList lists(devices.size());
+    for (const TMciExtension &pair : extensions) {
+        const QString device = asciiLower(pair.device);
+        for (qsizetype d = 0; d < devices.size(); ++d) {
+            if (asciiLower(devices[d].Name) == device) {
+                lists[d] += u'"' + asciiLower(pair.extension) + QStringLiteral("\" ");
+                break;
+            }
+        }
+    }
+    for (qsizetype d = 0; d < devices.size(); ++d) {
+        if (devices[d].PluginExtensions) lists[d] = *devices[d].PluginExtensions;
+    }
+
+    QList<QStringList> perDevice;
+    QStringList all;
+    QSet<QString> seen;
+    for (const QString &list : lists) {
+        perDevice.append(extensionsOf(list));
+        for (const QString &e : perDevice.last()) {
+            if (!seen.contains(asciiLower(e))) {
+                seen.insert(asciiLower(e));
+                all.append(e);
+            }
+        }
+    }
+    std::stable_sort(all.begin(), all.end(), [](const QString &a, const QString &b) {
+        return asciiLower(a) < asciiLower(b);
+    });
+
+    QString filter = QStringLiteral("Supported files") + patternPair(all);
+    for (qsizetype d = 0; d < devices.size(); ++d) {
+        if (!perDevice[d].isEmpty()) filter += devices[d].Description + patternPair(perDevice[d]);
+    }
+    return filter + QStringLiteral("All files (*.*)|*.*");
+}
