@@ -5,6 +5,8 @@
 #include "platform/midi/midifileplayer.h"
 #include "platform/midi/synth.h"
 
+#include <algorithm>
+
 namespace {
 
 // A MIDI file playing on a synthesizer of its own (for as long as it is open).
@@ -15,13 +17,25 @@ public:
     {
     }
 
-    void play(std::int64_t fromMs, std::int64_t toMs) override { player_.play(fromMs, toMs); }
+    void play(std::int64_t fromMs, std::int64_t toMs) override
+    {
+        toMs_ = toMs;
+        player_.play(fromMs, toMs);
+    }
     void pause() override { player_.pause(); }
     void resume() override { player_.resume(); }
     void stop() override { player_.stop(); }
     void seek(std::int64_t ms) override { player_.seek(ms); }
     void close() override { player_.close(); }
-    std::uint32_t positionMs() const override { return player_.positionMs(); }
+    std::uint32_t positionMs() const override
+    {
+        // A play that ran to its end stands exactly where it was asked to stop: the length
+        // itself when it played to the end.
+        if (player_.reachedEnd())
+            return toMs_ < 0 ? player_.lengthMs()
+                             : std::uint32_t(std::min<std::int64_t>(toMs_, player_.lengthMs()));
+        return player_.positionMs();
+    }
     std::uint32_t lengthMs() const override { return player_.lengthMs(); }
     Mode mode() const override
     {
@@ -90,6 +104,7 @@ private:
     std::shared_ptr<const TMidiFile> file_;
     std::unique_ptr<TSynth> synth_;
     TMidiFilePlayer player_;
+    std::int64_t toMs_ = -1;
 };
 
 } // namespace
