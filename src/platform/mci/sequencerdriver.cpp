@@ -6,8 +6,12 @@
 #include "platform/midi/synth.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
+
+// How long the tails of a closed medium may ring in a synthesizer kept for the next one.
+constexpr int kFlushSeconds = 3;
 
 // A MIDI file playing on a synthesizer of its own (for as long as it is open).
 class TMidiTransport : public TMciTransport {
@@ -137,7 +141,13 @@ void TSequencerDriver::release(std::unique_ptr<TMciTransport> transport)
     std::unique_ptr<TSynth> synth = midi->takeSynth();
     transport.reset(); // the player goes before its synthesizer is touched again
     // Detached now: this thread may drive the synthesizer. The next medium starts from
-    // power-on state, as a freshly opened device would.
+    // power-on state and in silence, as a freshly opened device would: the release and reverb
+    // tails of this one are rendered away.
+    synth->allNotesOff();
     synth->systemReset();
+    constexpr int kBlock = 4096;
+    std::vector<float> scratch(std::size_t(kBlock) * 2);
+    for (int done = 0; done < synth->sampleRate() * kFlushSeconds; done += kBlock)
+        synth->render(scratch.data(), kBlock);
     spare_ = std::move(synth);
 }
