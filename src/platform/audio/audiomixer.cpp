@@ -89,22 +89,27 @@ TAudioPeaks TAudioMixer::takePeaks()
     return peaks;
 }
 
-void TAudioMixer::render(float *out, int frames, int sampleRate) noexcept
+bool TAudioMixer::render(float *out, int frames, int sampleRate, EmptyBlock empty) noexcept
 {
-    if (frames <= 0) return;
+    if (frames <= 0) return false;
     const int samples = frames * 2;
     for (int i = 0; i < samples; ++i)
         out[i] = 0.0f;
 
     const std::int64_t blockStart = frames_.load(std::memory_order_relaxed);
+    bool mixedAny = false;
     blockSeq_.fetch_add(1); // odd: inside a block
     for (Slot &slot : slots_) {
         TAudioSource *source = slot.source.load();
         if (!source) continue;
         if (slot.start.load(std::memory_order_relaxed) < 0) slot.start.store(blockStart);
         source->mixInto(out, frames, sampleRate);
+        mixedAny = true;
     }
-    blockSeq_.fetch_add(1); // even: no source is touched until the next block
+    if (!mixedAny && empty == EmptyBlock::Skip) {
+        blockSeq_.fetch_add(1);
+        return false;
+    }
 
     float left = 0.0f, right = 0.0f;
     for (int i = 0; i < samples; i += 2) {
@@ -120,4 +125,8 @@ void TAudioMixer::render(float *out, int frames, int sampleRate) noexcept
     raisePeak(peakLeft_, peakLevel(left));
     raisePeak(peakRight_, peakLevel(right));
     frames_.store(blockStart + frames, std::memory_order_release);
+    // Even: no source is touched until the next block. Last, so that once a detach has returned
+    // the clock counts every block the source took part in.
+    blockSeq_.fetch_add(1);
+    return true;
 }

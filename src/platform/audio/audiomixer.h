@@ -36,9 +36,15 @@ public:
     TAudioPeaks takePeaks();
     int attachedCount() const { return attached_.load(std::memory_order_acquire); }
 
+    // What render() does when no source is attached: renders silence and moves the clock (a
+    // device that keeps time), or skips the block and leaves the clock where it is.
+    enum class EmptyBlock { Render, Skip };
+
     // Audio thread: writes the next `frames` stereo frames of the mix to `out` (interleaved,
     // overwritten, clamped to -1..1), updates the peaks and advances the clock by `frames`.
-    void render(float *out, int frames, int sampleRate) noexcept;
+    // Returns false, with `out` silent and the clock unmoved, for a skipped empty block.
+    bool render(float *out, int frames, int sampleRate,
+                EmptyBlock empty = EmptyBlock::Render) noexcept;
 
 private:
     struct Slot {

@@ -111,6 +111,10 @@ public:
     // True until stop() (or until the device died for good). Any thread.
     virtual bool isRunning() const = 0;
 
+    // Why the output failed, in one line (a WAV file that could not be written or finished), or
+    // empty. Control thread, after stop(): an offline render checks it before reporting success.
+    virtual QString errorString() const { return {}; }
+
 protected:
     explicit TAudioOutput(int sampleRate) : sampleRate_(sampleRate) {}
 

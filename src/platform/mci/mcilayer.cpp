@@ -7,6 +7,7 @@
 #include "platform/mci/mcinotifyevent.h"
 #include "platform/mci/sequencerdriver.h"
 #include "platform/mci/waveaudiodriver.h"
+#include "platform/system/programfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,9 +24,9 @@ TMciLayer *g_layer = nullptr;
 // The folder that holds mci.ini: the program folder.
 QString programFolder()
 {
-    const QString home = qEnvironmentVariable("TONARIA_HOME");
-    if (!home.isEmpty()) return home;
-    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    return LocateProgramFolder(QCoreApplication::instance()
+                                   ? QCoreApplication::applicationDirPath()
+                                   : QString());
 }
 
 void tearDown()
@@ -127,9 +128,7 @@ TMciDriver *TMciLayer::driverByType(std::uint32_t type) const
 TMciExtensionTable TMciLayer::extensionTable() const
 {
     if (extensions_) return *extensions_;
-    const QString folder = programFolder();
-    if (folder.isEmpty()) return TMciExtensionTable();
-    return TMciExtensionTable::fromFile(QDir(folder).filePath(QStringLiteral("mci.ini")));
+    return TMciExtensionTable::fromProgramFolder(programFolder());
 }
 
 MCIDEVICEID TMciLayer::nextId()

@@ -5,7 +5,13 @@
 #include "platform/midi/midifileplayer.h"
 #include "platform/midi/synth.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
+
+// How long the tails of a closed medium may ring in a synthesizer kept for the next one.
+constexpr int kFlushSeconds = 3;
 
 // A MIDI file playing on a synthesizer of its own (for as long as it is open).
 class TMidiTransport : public TMciTransport {
@@ -15,13 +21,25 @@ public:
     {
     }
 
-    void play(std::int64_t fromMs, std::int64_t toMs) override { player_.play(fromMs, toMs); }
+    void play(std::int64_t fromMs, std::int64_t toMs) override
+    {
+        toMs_ = toMs;
+        player_.play(fromMs, toMs);
+    }
     void pause() override { player_.pause(); }
     void resume() override { player_.resume(); }
     void stop() override { player_.stop(); }
     void seek(std::int64_t ms) override { player_.seek(ms); }
     void close() override { player_.close(); }
-    std::uint32_t positionMs() const override { return player_.positionMs(); }
+    std::uint32_t positionMs() const override
+    {
+        // A play that ran to its end stands exactly where it was asked to stop: the length
+        // itself when it played to the end.
+        if (player_.reachedEnd())
+            return toMs_ < 0 ? player_.lengthMs()
+                             : std::uint32_t(std::min<std::int64_t>(toMs_, player_.lengthMs()));
+        return player_.positionMs();
+    }
     std::uint32_t lengthMs() const override { return player_.lengthMs(); }
     Mode mode() const override
     {
@@ -90,6 +108,7 @@ private:
     std::shared_ptr<const TMidiFile> file_;
     std::unique_ptr<TSynth> synth_;
     TMidiFilePlayer player_;
+    std::int64_t toMs_ = -1;
 };
 
 } // namespace
@@ -122,7 +141,13 @@ void TSequencerDriver::release(std::unique_ptr<TMciTransport> transport)
     std::unique_ptr<TSynth> synth = midi->takeSynth();
     transport.reset(); // the player goes before its synthesizer is touched again
     // Detached now: this thread may drive the synthesizer. The next medium starts from
-    // power-on state, as a freshly opened device would.
+    // power-on state and in silence, as a freshly opened device would: the release and reverb
+    // tails of this one are rendered away.
+    synth->allNotesOff();
     synth->systemReset();
+    constexpr int kBlock = 4096;
+    std::vector<float> scratch(std::size_t(kBlock) * 2);
+    for (int done = 0; done < synth->sampleRate() * kFlushSeconds; done += kBlock)
+        synth->render(scratch.data(), kBlock);
     spare_ = std::move(synth);
 }

@@ -1,0 +1,220 @@
+#include "platform/audio/audiomixer.h"
+
+#include "testsources.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int Rate = 48000;
+
+// Renders `frames` frames of the mix and returns them.
+std::vector<float> renderBlock(TAudioMixer &mixer, int frames)
+{
+    std::vector<float> out(std::size_t(frames) * 2, 123.0f);
+    mixer.render(out.data(), frames, Rate);
+    return out;
+}
+
+// Records, at each call, the clock the mixer shows and the start it reports for this source.
+class TClockReadingSource : public TAudioSource {
+public:
+    explicit TClockReadingSource(const TAudioMixer &mixer) : mixer_(mixer) {}
+    void mixInto(float *, int, int) noexcept override
+    {
+        clockAtFirstCall = clockAtFirstCall < 0 ? mixer_.framesRendered() : clockAtFirstCall;
+        startAtFirstCall = startAtFirstCall < 0 ? mixer_.startFrame(this) : startAtFirstCall;
+    }
+    std::int64_t clockAtFirstCall = -1;
+    std::int64_t startAtFirstCall = -1;
+
+private:
+    const TAudioMixer &mixer_;
+};
+
+// Notes a call that is still running, or starts, after `gone` was set. Each call takes a little
+// while, so that a detach often lands in the middle of one.
+class TWatchedSource : public TAudioSource {
+public:
+    void mixInto(float *, int, int) noexcept override
+    {
+        bool late = gone.load();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        late = late || gone.load();
+        if (late) calledAfterDetach.store(true);
+        calls.fetch_add(1);
+    }
+    std::atomic<bool> gone{false};
+    std::atomic<bool> calledAfterDetach{false};
+    std::atomic<int> calls{0};
+};
+
+// Counts the blocks the mixer renders.
+class TBlockCounter : public TAudioSource {
+public:
+    void mixInto(float *, int, int) noexcept override { blocks.fetch_add(1); }
+    std::atomic<int> blocks{0};
+};
+
+} // namespace
+
+TEST(AudioMixer, SumsSourcesFromTheirStartFrameAndAdvancesTheClock)
+{
+    TAudioMixer mixer;
+    // Nothing attached: silence, whatever the buffer held, and the clock still runs.
+    std::vector<float> out = renderBlock(mixer, 100);
+    for (float sample : out)
+        ASSERT_EQ(sample, 0.0f);
+    EXPECT_EQ(mixer.framesRendered(), 100);
+    // An offline render skips empty blocks instead.
+    EXPECT_FALSE(mixer.render(out.data(), 50, Rate, TAudioMixer::EmptyBlock::Skip));
+    EXPECT_EQ(mixer.framesRendered(), 100);
+
+    TRampSource first, second;
+    ASSERT_TRUE(mixer.attach(&first));
+    EXPECT_EQ(mixer.startFrame(&first), -1); // not mixed yet
+    renderBlock(mixer, 64);
+    ASSERT_TRUE(mixer.attach(&second));
+    out = renderBlock(mixer, 64);
+    EXPECT_EQ(mixer.startFrame(&first), 100);
+    EXPECT_EQ(mixer.startFrame(&second), 164);
+    for (int i = 0; i < 64; ++i) {
+        ASSERT_EQ(out[2 * i], TRampSource::level(64 + i) + TRampSource::level(i));
+        ASSERT_EQ(out[2 * i + 1], -TRampSource::level(64 + i) - TRampSource::level(i));
+    }
+    EXPECT_EQ(mixer.framesRendered(), 228);
+    EXPECT_EQ(mixer.attachedCount(), 2);
+}
+
+TEST(AudioMixer, ASourceSeesItsOwnStartFrameOnTheClockDuringItsFirstCall)
+{
+    TAudioMixer mixer;
+    renderBlock(mixer, 37);
+    TClockReadingSource source(mixer);
+    ASSERT_TRUE(mixer.attach(&source));
+    renderBlock(mixer, 10);
+    EXPECT_EQ(source.clockAtFirstCall, 37);
+    EXPECT_EQ(source.startAtFirstCall, 37);
+}
+
+TEST(AudioMixer, AttachRefusesNullDuplicatesAndAFullTable)
+{
+    TAudioMixer mixer;
+    EXPECT_FALSE(mixer.attach(nullptr));
+    std::vector<TRampSource> sources(TAudioMixer::MaxSources + 1);
+    for (int i = 0; i < TAudioMixer::MaxSources; ++i)
+        ASSERT_TRUE(mixer.attach(&sources[std::size_t(i)]));
+    EXPECT_FALSE(mixer.attach(&sources[0]));
+    EXPECT_FALSE(mixer.attach(&sources.back()));
+    // A freed slot takes a new source, whose start is its own and not the old one's.
+    renderBlock(mixer, 8);
+    ASSERT_TRUE(mixer.detach(&sources[3]));
+    EXPECT_FALSE(mixer.detach(&sources[3]));
+    EXPECT_EQ(mixer.startFrame(&sources[3]), -1);
+    ASSERT_TRUE(mixer.attach(&sources.back()));
+    EXPECT_EQ(mixer.startFrame(&sources.back()), -1);
+    renderBlock(mixer, 8);
+    EXPECT_EQ(mixer.startFrame(&sources.back()), 8);
+    EXPECT_EQ(mixer.attachedCount(), TAudioMixer::MaxSources);
+}
+
+TEST(AudioMixer, PeaksHoldTheHighestLevelPerChannelUntilRead)
+{
+    TAudioMixer mixer;
+    EXPECT_EQ(mixer.takePeaks().left, 0);
+
+    // A full-scale mono source on both channels.
+    TConstantSource mono(-1.0f, -1.0f);
+    mixer.attach(&mono);
+    renderBlock(mixer, 32);
+    mixer.detach(&mono);
+    TAudioPeaks peaks = mixer.takePeaks();
+    EXPECT_EQ(peaks.left, 32768);
+    EXPECT_EQ(peaks.right, 32768);
+    // Reading starts the next reading at 0.
+    peaks = mixer.takePeaks();
+    EXPECT_EQ(peaks.left, 0);
+    EXPECT_EQ(peaks.right, 0);
+
+    // Half scale on the left only; a quieter block afterwards does not lower the held peak.
+    TConstantSource half(0.5f, 0.0f), quiet(0.1f, 0.0f);
+    mixer.attach(&half);
+    renderBlock(mixer, 32);
+    mixer.detach(&half);
+    mixer.attach(&quiet);
+    renderBlock(mixer, 32);
+    peaks = mixer.takePeaks();
+    EXPECT_EQ(peaks.left, 16384);
+    EXPECT_EQ(peaks.right, 0);
+}
+
+TEST(AudioMixer, ClampsTheSumAndSilencesNotANumber)
+{
+    TAudioMixer mixer;
+    TConstantSource loud(0.8f, -0.8f), louder(0.8f, -0.8f);
+    mixer.attach(&loud);
+    mixer.attach(&louder);
+    std::vector<float> out = renderBlock(mixer, 4);
+    EXPECT_EQ(out[0], 1.0f);
+    EXPECT_EQ(out[1], -1.0f);
+    EXPECT_EQ(mixer.takePeaks().left, 32768);
+
+    mixer.detach(&louder);
+    TConstantSource broken(std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::infinity());
+    mixer.attach(&broken);
+    out = renderBlock(mixer, 4);
+    EXPECT_EQ(out[0], 0.0f);
+    EXPECT_EQ(out[1], 1.0f);
+}
+
+TEST(AudioMixer, DetachReturnsAtOnceWhenNothingRenders)
+{
+    TAudioMixer mixer;
+    TRampSource source;
+    ASSERT_TRUE(mixer.attach(&source));
+    EXPECT_TRUE(mixer.detach(&source)); // never rendered
+    ASSERT_TRUE(mixer.attach(&source));
+    renderBlock(mixer, 16);
+    EXPECT_TRUE(mixer.detach(&source)); // rendered once, then stalled
+    EXPECT_EQ(mixer.attachedCount(), 0);
+}
+
+TEST(AudioMixer, ADetachedSourceIsNeverCalledAgain)
+{
+    TAudioMixer mixer;
+    TBlockCounter counter;
+    mixer.attach(&counter);
+    std::atomic<bool> quit{false};
+    std::thread audio([&] {
+        std::vector<float> out(2 * 64);
+        while (!quit.load())
+            mixer.render(out.data(), 64, Rate);
+    });
+    int calledAtLeastOnce = 0;
+    for (int round = 0; round < 200; ++round) {
+        TWatchedSource source;
+        ASSERT_TRUE(mixer.attach(&source));
+        while (source.calls.load() == 0 && round % 2 == 0)
+            std::this_thread::yield();
+        calledAtLeastOnce += source.calls.load() > 0;
+        ASSERT_TRUE(mixer.detach(&source));
+        source.gone.store(true);
+        // Two more blocks: a call that was still under way has ended by now.
+        const int seen = counter.blocks.load();
+        while (counter.blocks.load() < seen + 2)
+            std::this_thread::yield();
+        ASSERT_FALSE(source.calledAfterDetach.load()) << "round " << round;
+    }
+    quit.store(true);
+    audio.join();
+    EXPECT_GE(calledAtLeastOnce, 100);
+}
