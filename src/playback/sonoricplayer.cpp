@@ -246,7 +246,9 @@ void TSonoricPlayer::Open()
         currentDeviceID_ = 0;
         CheckError(error);
     }
-    if (currentDeviceID_ == 0)
+    // A plug-in device is addressed by its Identifier (0 is a valid one); a media-control
+    // device by the ID the layer gave it.
+    if (!plugin)
         currentDeviceID_ = std::int32_t(params.wDeviceID);
     opened_ = true;
 

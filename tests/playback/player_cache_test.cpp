@@ -33,8 +33,9 @@ protected:
 
     TTestEnvironment env;
     TScriptedMessageService messages;
-    TSonoricPlayer player;
+    // The device outlives the player, which talks to it while closing.
     TScriptedDevice device;
+    TSonoricPlayer player;
     PSPDeviceInfo cd = nullptr;
 };
 

@@ -103,8 +103,8 @@ TEST_F(PlayerDeviceTest, ASecondDeviceOfTheSameProductIsLeftOut)
 
 TEST_F(PlayerDeviceTest, PluginDevicesFollowWithTheirOwnSeparator)
 {
-    TSonoricPlayer player;
     TScriptedDevice gizmo;
+    TSonoricPlayer player;
     gizmo.Name = QStringLiteral("gizmo");
     gizmo.Product = QStringLiteral("Gizmo & Co");
     gizmo.Type = MCI_DEVTYPE_OTHER;
@@ -131,10 +131,10 @@ TEST_F(PlayerDeviceTest, PluginDevicesFollowWithTheirOwnSeparator)
 
 TEST_F(PlayerDeviceTest, FaultyPluginDevicesAreSkippedWithAMessage)
 {
-    TSonoricPlayer player;
     // Three plug-in devices: the second fails to give its product name, the third repeats the
     // first one's product.
     std::vector<TScriptedDevice> devices(3);
+    TSonoricPlayer player;
     devices[0].Name = QStringLiteral("one");
     devices[1].Name = QStringLiteral("two");
     devices[1].Failures[MCI_INFO] = MCIERR_HARDWARE;
@@ -201,8 +201,8 @@ TEST_F(PlayerDeviceTest, MenuClicksNameTheirDevice)
 
 TEST_F(PlayerDeviceTest, TheMenuWidgetShowsTheEntriesAndReportsChoices)
 {
-    TSonoricPlayer player;
     TScriptedDevice gizmo;
+    TSonoricPlayer player;
     gizmo.Product = QStringLiteral("Rock & Roll");
     gizmo.Attach(player);
     auto owned = std::make_unique<TDeviceMenu>(player);

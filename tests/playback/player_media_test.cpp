@@ -89,7 +89,9 @@ TEST_F(PlayerMediaTest, TheResetFilePlaysBeforeMidiTitles)
     }
     EXPECT_TRUE(messages.boxes().empty());
 
-    // A sequencer named by its record resets too, whatever the file is called.
+    // A sequencer named by its record resets too, whatever the file is called. (Media are
+    // opened under one alias, so one player at a time has one open.)
+    player.Close();
     TSonoricPlayer named;
     named.AnalyzeMCIDevices();
     named.SetFileMIDIReset(ResetFile());
