@@ -10,6 +10,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 class PlayerPluginTest : public ::testing::Test {
@@ -81,6 +83,46 @@ TEST_F(PlayerPluginTest, CommandsReachThePluginWithTheirIdentifierAndBlocks)
     player.Close();
     EXPECT_FALSE(player.Opened());
     EXPECT_EQ(device.Commands.back(), MCI_CLOSE);
+}
+
+TEST_F(PlayerPluginTest, APluginDeviceThatClaimsTheFileTakesTheAutomaticOpen)
+{
+    UseTestSoundFont();
+    QStringList asked;
+    player.OnDeviceSupportFile = [&](TSonoricPlayer *, std::int32_t id, const QString &file,
+                                     bool &supports) {
+        asked << QStringLiteral("%1:%2").arg(id).arg(file);
+        supports = !file.endsWith(QLatin1String(".wav"));
+    };
+    QStringList resets;
+    player.OnAfterMIDIReset = [&](TSonoricPlayer *, bool ok) {
+        resets << (ok ? QStringLiteral("ok") : QStringLiteral("failed"));
+    };
+    player.SetFileMIDIReset(TTestEnvironment::sourceData() + "Reset/GM Reset.mid");
+
+    TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
+    device.Commands.clear();
+    player.SetDevice(&AnyDeviceInfo);
+    player.SetFilename(QStringLiteral("disc.mid"));
+    player.Open();
+    EXPECT_EQ(asked, QStringList({QStringLiteral("0:disc.mid")}));
+    EXPECT_EQ(player.Device(), cd);
+    EXPECT_EQ(device.Commands.front(), MCI_OPEN);
+    // The reset file is a MIDI file for the built-in sequencer, not for the plug-in device.
+    EXPECT_EQ(resets, QStringList({QStringLiteral("ok")}));
+    EXPECT_EQ(std::count(device.Commands.begin(), device.Commands.end(), MCI_OPEN), 1);
+    player.Close();
+
+    // A file the plug-in does not claim stays with the automatic device (and the layer).
+    device.Commands.clear();
+    player.SetDevice(&AnyDeviceInfo);
+    player.SetFilename(env.writeFile("tone.wav", WavFileBytes(200, {0.5})));
+    player.Open();
+    EXPECT_EQ(player.Device(), &AnyDeviceInfo);
+    EXPECT_EQ(AnyDeviceInfo.Name, QStringLiteral("waveaudio"));
+    EXPECT_TRUE(device.Commands.empty());
+    player.Close();
+    TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
 }
 
 TEST_F(PlayerPluginTest, CdStatusComesFromTheCacheUntilRefreshed)
