@@ -2,9 +2,7 @@
 
 TPeakMeterMode TPeakMeterMode::Next() const
 {
-    if (!APMActive)
-        return {true, false};
-    if (!APMFall)
-        return {true, true};
+    if (!APMActive) return {true, false};
+    if (!APMFall) return {true, true};
     return {false, true};
 }

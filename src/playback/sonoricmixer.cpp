@@ -23,8 +23,7 @@ void TSonoricMixer::Open()
     // The output may be replaced while the program runs, so it is asked for at every reading;
     // asking now makes it exist before the first title plays. What was mixed before the meter
     // opened does not count.
-    if (TAudioOutput *output = provider_ ? provider_() : nullptr)
-        output->peaks();
+    if (TAudioOutput *output = provider_ ? provider_() : nullptr) output->peaks();
 }
 
 void TSonoricMixer::Close()
@@ -36,11 +35,9 @@ void TSonoricMixer::ReadPeak(std::int32_t &Left, std::int32_t &Right)
 {
     Left = 0;
     Right = 0;
-    if (!open_ || !provider_)
-        return;
+    if (!open_ || !provider_) return;
     TAudioOutput *output = provider_();
-    if (!output)
-        return;
+    if (!output) return;
     const TAudioPeaks peaks = output->peaks();
     Left = peaks.left;
     Right = peaks.right;

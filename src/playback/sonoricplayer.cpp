@@ -1,8 +1,8 @@
 #include "playback/sonoricplayer.h"
 
+#include "platform/system/messageservice.h"
 #include "playback/spdeviceprobe.h"
 #include "playback/spnotifyreceiver.h"
-#include "platform/system/messageservice.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,8 +39,7 @@ bool IsMidiFileName(const QString &path)
     const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
     const QString name = path.mid(slash + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0)
-        return false;
+    if (dot < 0) return false;
     const QString ext = name.mid(dot).toUpper();
     return ext == QLatin1String(".MID") || ext == QLatin1String(".RMI") ||
            ext == QLatin1String(".KAR");
@@ -49,8 +48,10 @@ bool IsMidiFileName(const QString &path)
 } // namespace
 
 TSonoricPlayer::TSonoricPlayer()
-    : notifyWindow_(std::make_unique<TSPNotifyReceiver>(
-          [this](unsigned notifyCode, MCIDEVICEID deviceId) { HandleNotify(notifyCode, deviceId); }))
+    : notifyWindow_(
+          std::make_unique<TSPNotifyReceiver>([this](unsigned notifyCode, MCIDEVICEID deviceId) {
+              HandleNotify(notifyCode, deviceId);
+          }))
 {
 }
 
@@ -68,26 +69,22 @@ TSonoricPlayer::~TSonoricPlayer()
 
 void TSonoricPlayer::SetCacheEnabled(bool value)
 {
-    if (value == cacheEnabled_)
-        return;
+    if (value == cacheEnabled_) return;
     cacheEnabled_ = value;
-    if (!value)
-        cacheActive_ = false;
+    if (!value) cacheActive_ = false;
     Refresh();
 }
 
 void TSonoricPlayer::SetModeTime(TSPModeTime value)
 {
-    if (value == modeTime_)
-        return;
+    if (value == modeTime_) return;
     modeTime_ = value;
     Refresh();
 }
 
 void TSonoricPlayer::ResetDeviceInfo(PSPDeviceInfo Info)
 {
-    if (Info && Info->IsAny)
-        *Info = TSPDeviceInfo::BlankAny();
+    if (Info && Info->IsAny) *Info = TSPDeviceInfo::BlankAny();
 }
 
 // ---- Command path -------------------------------------------------------------------------------
@@ -95,16 +92,14 @@ void TSonoricPlayer::ResetDeviceInfo(PSPDeviceInfo Info)
 MCIERROR TSonoricPlayer::SendCommand(std::uint32_t uMsg, std::uint32_t fdwCommand,
                                      std::uintptr_t dwParam)
 {
-    if (!device_)
-        return MCIERR_DEVICE_TYPE_REQUIRED;
+    if (!device_) return MCIERR_DEVICE_TYPE_REQUIRED;
     if (device_->Kind != TSPDeviceInfo::KindPlugin) {
         // -1 (nothing opened yet) must not become MCI_ALL_DEVICE_ID.
         const MCIDEVICEID id = currentDeviceID_ > 0 ? MCIDEVICEID(currentDeviceID_) : 0;
         return mciSendCommand(id, uMsg, fdwCommand, dwParam);
     }
     std::int32_t result = std::int32_t(MCIERR_UNSUPPORTED_FUNCTION);
-    if (OnDeviceMessage)
-        OnDeviceMessage(this, currentDeviceID_, uMsg, fdwCommand, dwParam, result);
+    if (OnDeviceMessage) OnDeviceMessage(this, currentDeviceID_, uMsg, fdwCommand, dwParam, result);
     return static_cast<MCIERROR>(result);
 }
 
@@ -124,8 +119,7 @@ QString TSonoricPlayer::ErrorText(MCIERROR Code)
 
 void TSonoricPlayer::CheckError(MCIERROR Code)
 {
-    if (Code != 0)
-        throw ESonoricPlayerException(ErrorText(Code), Code);
+    if (Code != 0) throw ESonoricPlayerException(ErrorText(Code), Code);
 }
 
 std::uint32_t TSonoricPlayer::StatusItem(std::uint32_t item, std::uint32_t flags,
@@ -143,10 +137,8 @@ std::uint32_t TSonoricPlayer::StatusItem(std::uint32_t item, std::uint32_t flags
 
 bool TSonoricPlayer::IsResetDue(bool requestedAny) const
 {
-    if (!resetPending_ || fileMIDIReset_.isEmpty())
-        return false;
-    if (requestedAny && IsMidiFileName(filename_))
-        return true;
+    if (!resetPending_ || fileMIDIReset_.isEmpty()) return false;
+    if (requestedAny && IsMidiFileName(filename_)) return true;
     // The automatic record still describes the previous medium until this one is open, so
     // only a device that was named counts by its type.
     return !device_->IsAny && device_->DeviceType == std::int32_t(MCI_DEVTYPE_SEQUENCER);
@@ -179,8 +171,7 @@ void TSonoricPlayer::PlayMIDIReset()
         mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ALIAS | MCI_OPEN_ELEMENT | MCI_WAIT,
                        reinterpret_cast<std::uintptr_t>(&open));
     if (openError != 0) {
-        if (!OnAfterMIDIReset)
-            CheckError(openError);
+        if (!OnAfterMIDIReset) CheckError(openError);
         try {
             OnAfterMIDIReset(this, false);
         } catch (...) {
@@ -206,26 +197,21 @@ void TSonoricPlayer::PlayMIDIReset()
 
 void TSonoricPlayer::Open()
 {
-    if (opened_)
-        Close();
-    if (!device_)
-        return;
+    if (opened_) Close();
+    if (!device_) return;
 
     const bool requestedAny = device_->IsAny;
     // A file that only a plug-in device plays is opened on that device; the last device that
     // claims the file wins.
     if (requestedAny && OnDeviceSupportFile) {
         for (const auto &info : devices_.Records()) {
-            if (info->Kind != TSPDeviceInfo::KindPlugin)
-                continue;
+            if (info->Kind != TSPDeviceInfo::KindPlugin) continue;
             bool supports = false;
             OnDeviceSupportFile(this, info->Identifier, filename_, supports);
-            if (supports)
-                device_ = info.get();
+            if (supports) device_ = info.get();
         }
     }
-    if (IsResetDue(requestedAny))
-        PlayMIDIReset();
+    if (IsResetDue(requestedAny)) PlayMIDIReset();
 
     const bool plugin = device_->Kind == TSPDeviceInfo::KindPlugin;
     currentDeviceID_ = plugin ? device_->Identifier : 0;
@@ -237,10 +223,8 @@ void TSonoricPlayer::Open()
     params.lpstrElementName = element.constData();
     params.lpstrAlias = Alias;
     std::uint32_t flags = MCI_OPEN_ALIAS | MCI_WAIT;
-    if (!device_->IsAny)
-        flags |= MCI_OPEN_TYPE;
-    if (device_->UsesFiles)
-        flags |= MCI_OPEN_ELEMENT;
+    if (!device_->IsAny) flags |= MCI_OPEN_TYPE;
+    if (device_->UsesFiles) flags |= MCI_OPEN_ELEMENT;
     const MCIERROR error = SendCommand(MCI_OPEN, flags, reinterpret_cast<std::uintptr_t>(&params));
     if (error != 0) {
         currentDeviceID_ = 0;
@@ -248,8 +232,7 @@ void TSonoricPlayer::Open()
     }
     // A plug-in device is addressed by its Identifier (0 is a valid one); a media-control
     // device by the ID the layer gave it.
-    if (!plugin)
-        currentDeviceID_ = std::int32_t(params.wDeviceID);
+    if (!plugin) currentDeviceID_ = std::int32_t(params.wDeviceID);
     opened_ = true;
 
     // A device that cannot tell its current track has no tracks to speak of.
@@ -258,8 +241,7 @@ void TSonoricPlayer::Open()
     } catch (const ESonoricPlayerException &) {
         hasTracks_ = false;
     }
-    if (device_->IsAny)
-        QueryOpenedDevice();
+    if (device_->IsAny) QueryOpenedDevice();
     cacheActive_ =
         cacheEnabled_ && device_->Name.compare(QLatin1String("cdaudio"), Qt::CaseInsensitive) == 0;
 
@@ -307,11 +289,9 @@ void TSonoricPlayer::QueryOpenedDevice()
 
 void TSonoricPlayer::Close()
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     try {
-        if (GetMode() != MCI_MODE_STOP)
-            Stop();
+        if (GetMode() != MCI_MODE_STOP) Stop();
     } catch (...) {
         // Closing goes on: the medium is released even when it cannot be stopped.
     }
@@ -326,19 +306,16 @@ void TSonoricPlayer::Close()
 
 void TSonoricPlayer::Play()
 {
-    if (!opened_ || !device_)
-        return;
+    if (!opened_ || !device_) return;
     pendingCommand_ = pcPlay;
     MCI_PLAY_PARMS params{};
     CheckError(SendNotifying(MCI_PLAY, 0, params));
-    if (device_->DeviceType == std::int32_t(MCI_DEVTYPE_SEQUENCER))
-        resetPending_ = true;
+    if (device_->DeviceType == std::int32_t(MCI_DEVTYPE_SEQUENCER)) resetPending_ = true;
 }
 
 void TSonoricPlayer::Pause()
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     pendingCommand_ = pcPause;
     MCI_GENERIC_PARMS params{};
     CheckError(SendNotifying(MCI_PAUSE, MCI_WAIT, params));
@@ -346,8 +323,7 @@ void TSonoricPlayer::Pause()
 
 void TSonoricPlayer::Resume()
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     if (GetMode() != MCI_MODE_PAUSE) {
         Play();
         return;
@@ -359,8 +335,7 @@ void TSonoricPlayer::Resume()
 
 void TSonoricPlayer::PlayPause()
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     if (GetMode() == MCI_MODE_PLAY)
         Pause();
     else
@@ -369,8 +344,7 @@ void TSonoricPlayer::PlayPause()
 
 void TSonoricPlayer::Stop()
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     pendingCommand_ = pcStop;
     MCI_GENERIC_PARMS params{};
     CheckError(SendNotifying(MCI_STOP, MCI_WAIT, params));
@@ -388,23 +362,20 @@ void TSonoricPlayer::Seek(std::uint32_t Position)
 void TSonoricPlayer::SeekLogical(std::uint32_t Position)
 {
     std::uint64_t target = std::uint64_t(PhysicalStart()) + Position;
-    if (hasTracks_)
-        target += LogicalTrackStart(GetCurrentTrack());
+    if (hasTracks_) target += LogicalTrackStart(GetCurrentTrack());
     SeekPhysical(Clamp32(target));
 }
 
 void TSonoricPlayer::SeekPhysical(std::uint32_t Position)
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     // The medium ends at its start plus its length (a CD starts a little after 0).
     const std::uint32_t start = PhysicalStart();
     const std::uint32_t end = Clamp32(std::uint64_t(start) + PhysicalLength());
     const std::uint32_t target = std::clamp(Position, start, end);
 
     modeBeforeSeek_ = GetMode();
-    if (modeBeforeSeek_ == MCI_MODE_PLAY)
-        Pause();
+    if (modeBeforeSeek_ == MCI_MODE_PLAY) Pause();
     pendingCommand_ = pcSeek;
     MCI_SEEK_PARMS params{};
     params.dwTo = target;
@@ -432,8 +403,7 @@ void TSonoricPlayer::PrevTrack()
 
 void TSonoricPlayer::SetDoorOpen(bool DoorOpen)
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     MCI_SET_PARMS params{};
     const std::uint32_t door = DoorOpen ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED;
     CheckError(SendCommand(MCI_SET, door | MCI_WAIT, reinterpret_cast<std::uintptr_t>(&params)));
@@ -441,15 +411,14 @@ void TSonoricPlayer::SetDoorOpen(bool DoorOpen)
 
 void TSonoricPlayer::Configure()
 {
-    if (!opened_)
-        return;
+    if (!opened_) return;
     MCI_GENERIC_PARMS params{};
     params.dwCallback = notifyWindow_->Callback();
-    CheckError(
-        SendCommand(MCI_CONFIGURE, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&params)));
+    CheckError(SendCommand(MCI_CONFIGURE, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&params)));
 }
 
-// ---- Completion notices ---------------------------------------------------------------------------
+// ---- Completion notices
+// ---------------------------------------------------------------------------
 
 void TSonoricPlayer::HandleNotify(unsigned /*notifyCode*/, MCIDEVICEID /*deviceId*/)
 {
@@ -460,28 +429,24 @@ void TSonoricPlayer::HandleNotify(unsigned /*notifyCode*/, MCIDEVICEID /*deviceI
     pendingCommand_ = pcNone;
     switch (pending) {
     case pcSeek:
-        if (modeBeforeSeek_ == MCI_MODE_PLAY && GetMode() != MCI_MODE_PLAY)
-            Resume();
+        if (modeBeforeSeek_ == MCI_MODE_PLAY && GetMode() != MCI_MODE_PLAY) Resume();
         Refresh();
         break;
     case pcPlay:
         Refresh();
-        if (OnPlayStopped)
-            OnPlayStopped(this);
+        if (OnPlayStopped) OnPlayStopped(this);
         break;
     default:
         break;
     }
-    if (OnNotify)
-        OnNotify(this);
+    if (OnNotify) OnNotify(this);
 }
 
 // ---- Status -------------------------------------------------------------------------------------
 
 void TSonoricPlayer::Refresh()
 {
-    if (!cacheActive_)
-        return;
+    if (!cacheActive_) return;
     cacheActive_ = false;
     if (IsReady()) {
         cachedTrack_ = GetCurrentTrack();
@@ -496,15 +461,13 @@ void TSonoricPlayer::Refresh()
 
 bool TSonoricPlayer::IsReady()
 {
-    if (!opened_)
-        return false;
+    if (!opened_) return false;
     return StatusItem(MCI_STATUS_READY) != 0;
 }
 
 std::uint32_t TSonoricPlayer::GetMode()
 {
-    if (!IsReady())
-        return MCI_MODE_NOT_READY;
+    if (!IsReady()) return MCI_MODE_NOT_READY;
     return StatusItem(MCI_STATUS_MODE);
 }
 
@@ -555,35 +518,29 @@ std::uint32_t TSonoricPlayer::PhysicalStart()
 
 std::uint32_t TSonoricPlayer::PhysicalPosition()
 {
-    if (cacheActive_ && GetMode() != MCI_MODE_PLAY)
-        return cachedPosition_;
+    if (cacheActive_ && GetMode() != MCI_MODE_PLAY) return cachedPosition_;
     cachedPosition_ = StatusItem(MCI_STATUS_POSITION);
     return cachedPosition_;
 }
 
 std::uint32_t TSonoricPlayer::PhysicalTrackLength(std::uint32_t Track)
 {
-    if (cacheActive_ && Track == cachedTrack_)
-        return cachedTrackLength_;
-    if (!hasTracks_)
-        return PhysicalLength();
+    if (cacheActive_ && Track == cachedTrack_) return cachedTrackLength_;
+    if (!hasTracks_) return PhysicalLength();
     return StatusItem(MCI_STATUS_LENGTH, MCI_TRACK, Track);
 }
 
 std::uint32_t TSonoricPlayer::PhysicalTrackStart(std::uint32_t Track)
 {
-    if (cacheActive_ && Track == cachedTrack_)
-        return cachedTrackStart_;
-    if (!hasTracks_)
-        return PhysicalStart();
+    if (cacheActive_ && Track == cachedTrack_) return cachedTrackStart_;
+    if (!hasTracks_) return PhysicalStart();
     return StatusItem(MCI_STATUS_POSITION, MCI_TRACK, Track);
 }
 
 std::uint32_t TSonoricPlayer::LogicalTrackLength(std::uint32_t Track)
 {
     // The first track holds the lead-in before the medium's start.
-    if (!hasTracks_ || Track == 1)
-        return Less(PhysicalTrackLength(Track), PhysicalStart());
+    if (!hasTracks_ || Track == 1) return Less(PhysicalTrackLength(Track), PhysicalStart());
     return PhysicalTrackLength(Track);
 }
 
@@ -594,16 +551,14 @@ std::uint32_t TSonoricPlayer::LogicalTrackStart(std::uint32_t Track)
 
 std::uint32_t TSonoricPlayer::LogicalLength()
 {
-    if (hasTracks_)
-        return LogicalTrackLength(GetCurrentTrack());
+    if (hasTracks_) return LogicalTrackLength(GetCurrentTrack());
     return Less(PhysicalLength(), PhysicalStart());
 }
 
 std::uint32_t TSonoricPlayer::LogicalPosition()
 {
     std::uint32_t position = Less(PhysicalPosition(), PhysicalStart());
-    if (hasTracks_)
-        position = Less(position, LogicalTrackStart(GetCurrentTrack()));
+    if (hasTracks_) position = Less(position, LogicalTrackStart(GetCurrentTrack()));
     return position;
 }
 
@@ -616,8 +571,7 @@ void TSonoricPlayer::ShowSkipMessage(const QString &text)
 
 void TSonoricPlayer::AnalyzeDevices()
 {
-    if (opened_)
-        Close();
+    if (opened_) Close();
     ClearDevices();
     AnalyzeMCIDevices();
     AnalyzePluginDevices();
@@ -628,8 +582,7 @@ void TSonoricPlayer::ClearDevices()
 {
     // The records are about to go: a medium open on one of them is closed first.
     if (devices_.Contains(device_)) {
-        if (opened_)
-            Close();
+        if (opened_) Close();
         device_ = nullptr;
     }
     devices_.Clear();
@@ -640,8 +593,7 @@ bool TSonoricPlayer::AnalyzeCandidate(std::unique_ptr<TSPDeviceInfo> &info, TSen
                                       QString *failure)
 {
     try {
-        if (OnAnalyzing)
-            OnAnalyzing(this, info.get());
+        if (OnAnalyzing) OnAnalyzing(this, info.get());
         if (info->Kind == TSPDeviceInfo::KindMci && info->Name == QLatin1String("cdaudio")) {
             // The drive is not woken up for its description: it is a CD drive.
             info->DeviceType = std::int32_t(MCI_DEVTYPE_CD_AUDIO);
@@ -664,8 +616,7 @@ bool TSonoricPlayer::AnalyzeCandidate(std::unique_ptr<TSPDeviceInfo> &info, TSen
 
 void TSonoricPlayer::AnalyzeMCIDevices()
 {
-    if (opened_)
-        Close();
+    if (opened_) Close();
 
     char buffer[TextBufferSize] = {};
     MCI_SYSINFO_PARMS quantity{};
@@ -704,16 +655,14 @@ void TSonoricPlayer::AnalyzeMCIDevices()
         info->Name = BufferText(name, sizeof name);
         info->Identifier = devices_.Count();
         QString failure;
-        if (!AnalyzeCandidate(info, send, &failure))
-            ShowSkipMessage(failure);
+        if (!AnalyzeCandidate(info, send, &failure)) ShowSkipMessage(failure);
     }
     devices_.SetMCIDeviceCount(devices_.Count() - devices_.PluginDeviceCount());
 }
 
 void TSonoricPlayer::AnalyzePluginDevices()
 {
-    if (opened_)
-        Close();
+    if (opened_) Close();
     std::int32_t count = 0;
     if (OnDeviceCount && OnDeviceMessage) {
         try {
@@ -759,8 +708,7 @@ void TSonoricPlayer::AnalyzePluginDevices()
             continue;
         }
         info->Name = BufferText(name, sizeof name);
-        if (!AnalyzeCandidate(info, send, &failure))
-            ShowSkipMessage(failure);
+        if (!AnalyzeCandidate(info, send, &failure)) ShowSkipMessage(failure);
     }
     devices_.SetPluginDeviceCount(devices_.Count() - mciCount);
     device_ = nullptr;
@@ -772,21 +720,18 @@ void TSonoricPlayer::AnalyzePluginDevices()
 void TSonoricPlayer::SetDeviceMenu(std::unique_ptr<TSPDeviceMenu> menu)
 {
     deviceMenu_ = std::move(menu);
-    if (deviceMenu_ && !menuItems_.empty())
-        deviceMenu_->SetItems(menuItems_);
+    if (deviceMenu_ && !menuItems_.empty()) deviceMenu_->SetItems(menuItems_);
 }
 
 void TSonoricPlayer::BuildDeviceMenu()
 {
     menuItems_ = devices_.MenuItems();
-    if (deviceMenu_)
-        deviceMenu_->SetItems(menuItems_);
+    if (deviceMenu_) deviceMenu_->SetItems(menuItems_);
 }
 
 void TSonoricPlayer::DeviceMenuClick(int Tag)
 {
-    if (!OnMenuClicked)
-        return;
+    if (!OnMenuClicked) return;
     if (Tag == TSPMenuItem::AnyTag) {
         AnyDeviceInfo.Name.clear();
         AnyDeviceInfo.Description.clear();
@@ -794,7 +739,6 @@ void TSonoricPlayer::DeviceMenuClick(int Tag)
         OnMenuClicked(this, &AnyDeviceInfo);
         return;
     }
-    if (Tag < 0 || Tag >= devices_.Count())
-        return;
+    if (Tag < 0 || Tag >= devices_.Count()) return;
     OnMenuClicked(this, devices_.Records()[std::size_t(Tag)].get());
 }

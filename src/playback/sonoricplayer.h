@@ -89,15 +89,15 @@ public:
     void SetDevice(PSPDeviceInfo value) { device_ = value; }
 
     // ---- Events -------------------------------------------------------------------------------
-    TSPAfterMIDIResetEvent OnAfterMIDIReset;  // the reset file has played, or failed to open
-    TSPAnalyzingEvent OnAnalyzing;            // once per device analysed, its Name known
-    TSPNotifyEvent OnBeforeMIDIReset;         // just before the reset file is opened
-    TSPDeviceCountEvent OnDeviceCount;        // how many plug-in devices there are
-    TSPDeviceMessageEvent OnDeviceMessage;    // a command for a plug-in device
+    TSPAfterMIDIResetEvent OnAfterMIDIReset;       // the reset file has played, or failed to open
+    TSPAnalyzingEvent OnAnalyzing;                 // once per device analysed, its Name known
+    TSPNotifyEvent OnBeforeMIDIReset;              // just before the reset file is opened
+    TSPDeviceCountEvent OnDeviceCount;             // how many plug-in devices there are
+    TSPDeviceMessageEvent OnDeviceMessage;         // a command for a plug-in device
     TSPDeviceSupportFileEvent OnDeviceSupportFile; // does a plug-in device play this file?
-    TSPMenuClickedEvent OnMenuClicked;        // a device was picked from the device menu
-    TSPNotifyEvent OnNotify;                  // after every completion notice
-    TSPNotifyEvent OnPlayStopped;             // a play (or resume) has ended
+    TSPMenuClickedEvent OnMenuClicked;             // a device was picked from the device menu
+    TSPNotifyEvent OnNotify;                       // after every completion notice
+    TSPNotifyEvent OnPlayStopped;                  // a play (or resume) has ended
 
     // ---- Devices ------------------------------------------------------------------------------
     // All media-control devices first, then all plug-in devices.

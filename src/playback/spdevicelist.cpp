@@ -11,8 +11,7 @@ bool TSPDeviceList::Contains(const TSPDeviceInfo *info) const
 
 bool TSPDeviceList::Accept(std::unique_ptr<TSPDeviceInfo> &info)
 {
-    if (!info || descriptions_.contains(info->Description))
-        return false;
+    if (!info || descriptions_.contains(info->Description)) return false;
     descriptions_.append(info->Description);
     records_.push_back(std::move(info));
     return true;
@@ -29,16 +28,14 @@ void TSPDeviceList::Clear()
 PSPDeviceInfo TSPDeviceList::FindByType(std::int32_t deviceType) const
 {
     for (const auto &record : records_)
-        if (record->DeviceType == deviceType)
-            return record.get();
+        if (record->DeviceType == deviceType) return record.get();
     return nullptr;
 }
 
 PSPDeviceInfo TSPDeviceList::FindByName(const QString &name) const
 {
     for (const auto &record : records_)
-        if (record->Name.compare(name, Qt::CaseInsensitive) == 0)
-            return record.get();
+        if (record->Name.compare(name, Qt::CaseInsensitive) == 0) return record.get();
     return nullptr;
 }
 
@@ -55,8 +52,7 @@ std::vector<TSPMenuItem> TSPDeviceList::MenuItems() const
             pluginSeparator = true;
         }
         QString caption = info.Description;
-        if (info.UsesFiles)
-            caption += QStringLiteral("...");
+        if (info.UsesFiles) caption += QStringLiteral("...");
         items.push_back({false, caption, int(i)});
     }
     return items;

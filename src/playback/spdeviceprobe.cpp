@@ -51,7 +51,8 @@ bool TSPDeviceProbe::Probe(TSPDeviceInfo &info, QString *failure)
             *failure = MciErrorText(error);
             ok = false;
         } else {
-            info.Description = QString::fromUtf8(product, qsizetype(strnlen(product, sizeof product)));
+            info.Description =
+                QString::fromUtf8(product, qsizetype(strnlen(product, sizeof product)));
         }
     }
     MCI_GENERIC_PARMS close{};

@@ -17,8 +17,8 @@ class TSPDeviceProbe {
 public:
     // Carries one command to the device under test: `id` is 0 for the open and the ID the open
     // returned afterwards (a plug-in device ignores it and is addressed by its Identifier).
-    using TSend = std::function<MCIERROR(MCIDEVICEID id, std::uint32_t uMsg,
-                                         std::uint32_t flags, std::uintptr_t params)>;
+    using TSend = std::function<MCIERROR(MCIDEVICEID id, std::uint32_t uMsg, std::uint32_t flags,
+                                         std::uintptr_t params)>;
 
     explicit TSPDeviceProbe(TSend send) : send_(std::move(send)) {}
 

@@ -26,12 +26,10 @@ void TSPNotifyReceiver::DiscardPending()
 
 bool TSPNotifyReceiver::event(QEvent *event)
 {
-    if (event->type() != TMciNotifyEvent::kType)
-        return QObject::event(event);
+    if (event->type() != TMciNotifyEvent::kType) return QObject::event(event);
     const auto *notice = static_cast<TMciNotifyEvent *>(event);
     try {
-        if (handler_)
-            handler_(notice->notifyCode(), notice->deviceId());
+        if (handler_) handler_(notice->notifyCode(), notice->deviceId());
     } catch (const std::exception &e) {
         ShowMessageText(QString::fromUtf8(e.what()), MB_OK | MB_ICONERROR);
     } catch (...) {

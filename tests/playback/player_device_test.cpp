@@ -143,8 +143,7 @@ TEST_F(PlayerDeviceTest, FaultyPluginDevicesAreSkippedWithAMessage)
     std::vector<std::int32_t> closedIds;
     player.OnDeviceMessage = [&](TSonoricPlayer *, std::int32_t id, std::uint32_t msg,
                                  std::uint32_t flags, std::uintptr_t param, std::int32_t &result) {
-        if (msg == MCI_CLOSE)
-            closedIds.push_back(id);
+        if (msg == MCI_CLOSE) closedIds.push_back(id);
         result = std::int32_t(devices.at(std::size_t(id)).Handle(msg, flags, param));
     };
     player.AnalyzePluginDevices();

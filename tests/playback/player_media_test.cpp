@@ -83,7 +83,8 @@ TEST_F(PlayerMediaTest, TheResetFilePlaysBeforeMidiTitles)
     for (const QString &title : titles) {
         log.clear();
         OpenTitle(title);
-        EXPECT_EQ(log, QStringList({QStringLiteral("Before"), QStringLiteral("After")})) << qPrintable(title);
+        EXPECT_EQ(log, QStringList({QStringLiteral("Before"), QStringLiteral("After")}))
+            << qPrintable(title);
         EXPECT_TRUE(player.Opened());
         EXPECT_FALSE(player.Resetting());
     }
@@ -229,12 +230,10 @@ TEST_F(PlayerMediaTest, ShippedResetFilesHoldTheirResetAndEndSoonAfter)
         EXPECT_NEAR(double(file.lengthUs()), 200000.0, 1000.0);
         bool found = false;
         for (const TMidiEvent &event : file.events()) {
-            if (!event.isSysEx())
-                continue;
+            if (!event.isSysEx()) continue;
             const auto bytes = file.payload(event);
-            found = event.tick == 0 &&
-                    QByteArray(reinterpret_cast<const char *>(bytes.data()),
-                               qsizetype(bytes.size())) == reset.sysex;
+            found = event.tick == 0 && QByteArray(reinterpret_cast<const char *>(bytes.data()),
+                                                  qsizetype(bytes.size())) == reset.sysex;
         }
         EXPECT_TRUE(found) << reset.file;
     }

@@ -3,9 +3,9 @@
 
 #include "support/testenv.h"
 
+#include "platform/system/messageservice.h"
 #include "playback/peakmetermode.h"
 #include "playback/sonoricmixer.h"
-#include "platform/system/messageservice.h"
 
 #include <gtest/gtest.h>
 

@@ -15,8 +15,7 @@ bool WaitUntil(const std::function<bool()> &done, int timeoutMs)
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return done();
+        if (timer.elapsed() > timeoutMs) return done();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(2);
     }
@@ -91,8 +90,7 @@ QByteArray RmidFileBytes(std::uint32_t lengthMs)
     data.append("data");
     PutLE(data, std::uint32_t(smf.size()), 4);
     data.append(smf);
-    if (smf.size() % 2)
-        data.append('\0');
+    if (smf.size() % 2) data.append('\0');
     QByteArray file("RIFF");
     PutLE(file, std::uint32_t(data.size()), 4);
     file.append(data);
@@ -131,7 +129,8 @@ void UseTestSoundFont()
     qputenv("TONARIA_SOUNDFONT", "/usr/share/sounds/sf2/TimGM6mb.sf2");
 }
 
-// ---- TScriptedDevice ------------------------------------------------------------------------------
+// ---- TScriptedDevice
+// ------------------------------------------------------------------------------
 
 void TScriptedDevice::Attach(TSonoricPlayer &player)
 {
@@ -163,15 +162,13 @@ std::uint32_t TScriptedDevice::TrackAt(std::uint32_t position) const
 {
     std::uint32_t track = 1;
     for (std::uint32_t t = 2; t <= TrackLengths.size(); ++t)
-        if (position >= TrackStartOf(t))
-            track = t;
+        if (position >= TrackStartOf(t)) track = t;
     return track;
 }
 
 void TScriptedDevice::Retire(bool byNotifyingCommand)
 {
-    if (pendingCallback_ == 0)
-        return;
+    if (pendingCallback_ == 0) return;
     postMciNotify(mciReceiver(pendingCallback_),
                   byNotifyingCommand ? MCI_NOTIFY_SUPERSEDED : MCI_NOTIFY_ABORTED, 1);
     pendingCallback_ = 0;
@@ -188,20 +185,17 @@ void TScriptedDevice::FinishPlay()
 MCIERROR TScriptedDevice::Handle(std::uint32_t uMsg, std::uint32_t flags, std::uintptr_t param)
 {
     Commands.push_back(uMsg);
-    if (const auto failure = Failures.find(uMsg); failure != Failures.end())
-        return failure->second;
+    if (const auto failure = Failures.find(uMsg); failure != Failures.end()) return failure->second;
     const bool notify = (flags & MCI_NOTIFY) != 0;
     const std::uintptr_t callback = param ? *reinterpret_cast<const std::uintptr_t *>(param) : 0;
     auto copy = [](const QString &text, char *buffer, std::uint32_t size) -> MCIERROR {
         const QByteArray bytes = text.toUtf8();
-        if (!buffer || std::uint32_t(bytes.size()) >= size)
-            return MCIERR_PARAM_OVERFLOW;
+        if (!buffer || std::uint32_t(bytes.size()) >= size) return MCIERR_PARAM_OVERFLOW;
         std::memcpy(buffer, bytes.constData(), std::size_t(bytes.size()) + 1);
         return 0;
     };
     auto complete = [&] {
-        if (notify)
-            postMciNotify(mciReceiver(callback), MCI_NOTIFY_SUCCESSFUL, 1);
+        if (notify) postMciNotify(mciReceiver(callback), MCI_NOTIFY_SUCCESSFUL, 1);
     };
 
     switch (uMsg) {
@@ -238,17 +232,14 @@ MCIERROR TScriptedDevice::Handle(std::uint32_t uMsg, std::uint32_t flags, std::u
         return copy(Product, p->lpstrReturn, p->dwRetSize);
     }
     case MCI_SET:
-        if (flags & MCI_SET_DOOR_OPEN)
-            DoorOpen = true;
-        if (flags & MCI_SET_DOOR_CLOSED)
-            DoorOpen = false;
+        if (flags & MCI_SET_DOOR_OPEN) DoorOpen = true;
+        if (flags & MCI_SET_DOOR_CLOSED) DoorOpen = false;
         return 0;
     case MCI_STATUS: {
         auto *p = reinterpret_cast<MCI_STATUS_PARMS *>(param);
         ++StatusQuestions[p->dwItem];
         const bool track = (flags & MCI_TRACK) != 0;
-        if (track && (p->dwTrack < 1 || p->dwTrack > TrackLengths.size()))
-            return MCIERR_OUTOFRANGE;
+        if (track && (p->dwTrack < 1 || p->dwTrack > TrackLengths.size())) return MCIERR_OUTOFRANGE;
         switch (p->dwItem) {
         case MCI_STATUS_READY:
             p->dwReturn = 1;
@@ -280,21 +271,17 @@ MCIERROR TScriptedDevice::Handle(std::uint32_t uMsg, std::uint32_t flags, std::u
     case MCI_PLAY:
         Retire(notify);
         Mode = MCI_MODE_PLAY;
-        if (notify)
-            pendingCallback_ = callback;
+        if (notify) pendingCallback_ = callback;
         return 0;
     case MCI_RESUME:
-        if (Mode != MCI_MODE_PAUSE)
-            return MCIERR_NONAPPLICABLE_FUNCTION;
+        if (Mode != MCI_MODE_PAUSE) return MCIERR_NONAPPLICABLE_FUNCTION;
         Retire(notify);
         Mode = MCI_MODE_PLAY;
-        if (notify)
-            pendingCallback_ = callback;
+        if (notify) pendingCallback_ = callback;
         return 0;
     case MCI_PAUSE:
         Retire(notify);
-        if (Mode == MCI_MODE_PLAY)
-            Mode = MCI_MODE_PAUSE;
+        if (Mode == MCI_MODE_PLAY) Mode = MCI_MODE_PAUSE;
         complete();
         return 0;
     case MCI_STOP:
@@ -304,11 +291,9 @@ MCIERROR TScriptedDevice::Handle(std::uint32_t uMsg, std::uint32_t flags, std::u
         return 0;
     case MCI_SEEK: {
         const auto *p = reinterpret_cast<const MCI_SEEK_PARMS *>(param);
-        if (p->dwTo < Start || p->dwTo > Start + TotalLength())
-            return MCIERR_OUTOFRANGE;
+        if (p->dwTo < Start || p->dwTo > Start + TotalLength()) return MCIERR_OUTOFRANGE;
         Retire(notify);
-        if (Mode == MCI_MODE_PLAY)
-            Mode = MCI_MODE_STOP;
+        if (Mode == MCI_MODE_PLAY) Mode = MCI_MODE_STOP;
         Position = p->dwTo;
         complete();
         return 0;
