@@ -125,7 +125,14 @@ MCIERROR TSequencerDriver::openElement(const QString &path, int sampleRate,
                                                              : MCIERR_INVALID_FILE;
 
     std::unique_ptr<TSynth> synth;
-    if (spare_ && spare_->sampleRate() == sampleRate) synth = std::move(spare_);
+    if (spare_ && spare_->sampleRate() == sampleRate) {
+        synth = std::move(spare_);
+        // Render away the release and reverb tails of the medium it played last.
+        constexpr int kBlock = 4096;
+        std::vector<float> scratch(std::size_t(kBlock) * 2);
+        for (int done = 0; done < sampleRate * kFlushSeconds; done += kBlock)
+            synth->render(scratch.data(), kBlock);
+    }
     spare_.reset();
     if (!synth) synth = std::make_unique<TSynth>(sampleRate);
     if (!synth->isValid()) return MCIERR_SEQ_NOMIDIPRESENT;
@@ -141,13 +148,10 @@ void TSequencerDriver::release(std::unique_ptr<TMciTransport> transport)
     std::unique_ptr<TSynth> synth = midi->takeSynth();
     transport.reset(); // the player goes before its synthesizer is touched again
     // Detached now: this thread may drive the synthesizer. The next medium starts from
-    // power-on state and in silence, as a freshly opened device would: the release and reverb
-    // tails of this one are rendered away.
+    // power-on state and in silence, as a freshly opened device would.
+    // The tails are rendered when the synthesizer is taken again, so a program that closes
+    // its last medium and ends does not pay for them.
     synth->allNotesOff();
     synth->systemReset();
-    constexpr int kBlock = 4096;
-    std::vector<float> scratch(std::size_t(kBlock) * 2);
-    for (int done = 0; done < synth->sampleRate() * kFlushSeconds; done += kBlock)
-        synth->render(scratch.data(), kBlock);
     spare_ = std::move(synth);
 }

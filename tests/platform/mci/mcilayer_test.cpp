@@ -49,8 +49,8 @@ QString sysInfoName(MCIDEVICEID id, std::uintptr_t flags, std::uint32_t number,
     info.lpstrReturn = buffer;
     info.dwRetSize = sizeof buffer;
     info.dwNumber = number;
-    const MCIERROR e = mciSendCommand(id, MCI_SYSINFO, flags | MCI_WAIT,
-                                      reinterpret_cast<std::uintptr_t>(&info));
+    const MCIERROR e =
+        mciSendCommand(id, MCI_SYSINFO, flags | MCI_WAIT, reinterpret_cast<std::uintptr_t>(&info));
     if (error) *error = e;
     return QString::fromUtf8(buffer);
 }
@@ -74,11 +74,11 @@ TEST_F(MciLayerTest, PublicBlocksKeepWindowsFieldOrderWithPointerSizedAddresses)
 
 TEST_F(MciLayerTest, ErrorTextsCoverTheCodesAndFitTheBuffer)
 {
-    for (MCIERROR code : {MCIERR_INVALID_DEVICE_ID, MCIERR_UNRECOGNIZED_COMMAND,
-                          MCIERR_INVALID_DEVICE_NAME, MCIERR_UNSUPPORTED_FUNCTION,
-                          MCIERR_FILE_NOT_FOUND, MCIERR_INVALID_FILE, MCIERR_OUTOFRANGE,
-                          MCIERR_DEVICE_TYPE_REQUIRED, MCIERR_EXTENSION_NOT_FOUND,
-                          MCIERR_SEQ_NOMIDIPRESENT, MCIERR_WRONG_THREAD}) {
+    for (MCIERROR code :
+         {MCIERR_INVALID_DEVICE_ID, MCIERR_UNRECOGNIZED_COMMAND, MCIERR_INVALID_DEVICE_NAME,
+          MCIERR_UNSUPPORTED_FUNCTION, MCIERR_FILE_NOT_FOUND, MCIERR_INVALID_FILE,
+          MCIERR_OUTOFRANGE, MCIERR_DEVICE_TYPE_REQUIRED, MCIERR_EXTENSION_NOT_FOUND,
+          MCIERR_SEQ_NOMIDIPRESENT, MCIERR_WRONG_THREAD}) {
         char buffer[300];
         EXPECT_EQ(mciGetErrorString(code, buffer, sizeof buffer), 1) << code;
         EXPECT_GT(std::strlen(buffer), 10u) << code;
@@ -105,7 +105,8 @@ TEST_F(MciLayerTest, OpenFailuresNameTheirCause)
     // No failed open leaves a device behind.
     char count[4] = {};
     MCI_SYSINFO_PARMS info{0, count, 4, 0, 0};
-    ASSERT_EQ(mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_QUANTITY | MCI_SYSINFO_OPEN,
+    ASSERT_EQ(mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO,
+                             MCI_SYSINFO_QUANTITY | MCI_SYSINFO_OPEN,
                              reinterpret_cast<std::uintptr_t>(&info)),
               0u);
     EXPECT_EQ(count[0], 0);
@@ -148,6 +149,16 @@ TEST_F(MciLayerTest, SysInfoListsDevicesAndNamesTheOneAFileOpened)
                              reinterpret_cast<std::uintptr_t>(&info)),
               0u);
     EXPECT_EQ(count[0], 1);
+
+    // The install name of a kind of device, asked by its type code.
+    MCI_SYSINFO_PARMS byType{0, nullptr, 0, 0, MCI_DEVTYPE_SEQUENCER};
+    char name[32] = "";
+    byType.lpstrReturn = name;
+    byType.dwRetSize = sizeof name;
+    ASSERT_EQ(mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_INSTALLNAME,
+                             reinterpret_cast<std::uintptr_t>(&byType)),
+              0u);
+    EXPECT_STREQ(name, "sequencer");
 
     // The automatic device of a ".mid" file is the sequencer, and says so.
     MCIDEVICEID id = 0;
@@ -254,8 +265,8 @@ TEST_F(MciLayerTest, OtherThreadsAreRefused)
     std::thread([&fromThread] {
         MCI_OPEN_PARMS open{};
         open.lpstrDeviceType = "sequencer";
-        fromThread = mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE,
-                                    reinterpret_cast<std::uintptr_t>(&open));
+        fromThread =
+            mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE, reinterpret_cast<std::uintptr_t>(&open));
     }).join();
     EXPECT_EQ(fromThread, MCIERR_WRONG_THREAD);
 }

@@ -191,8 +191,7 @@ TEST_F(MciSequencerTest, NoticesAreSupersededOrAbortedAsTheNextCommandDecides)
     ASSERT_EQ(play(id, MCI_NOTIFY, third.callback()), 0u);
     ASSERT_EQ(simple(id, MCI_PAUSE, MCI_NOTIFY | MCI_WAIT, third.callback()), 0u);
     spin(50);
-    EXPECT_EQ(third.codes(),
-              (std::vector<unsigned>{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
+    EXPECT_EQ(third.codes(), (std::vector<unsigned>{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
 
     // Close aborts a pending notice; the notice names the device.
     ASSERT_EQ(simple(id, MCI_RESUME, MCI_NOTIFY, fourth.callback()), 0u);
@@ -230,6 +229,20 @@ TEST_F(MciSequencerTest, PlayWithWaitReturnsAtTheEnd)
     spin(30);
     EXPECT_EQ(receiver.codes(), std::vector<unsigned>{MCI_NOTIFY_SUCCESSFUL});
     EXPECT_EQ(closeDevice(id), 0u);
+}
+
+TEST_F(MciSequencerTest, PlayWithWaitOnADeadOutputFailsInsteadOfHanging)
+{
+    TAudioOutput *output = useOutput("null");
+    ASSERT_NE(output, nullptr);
+    output->stop(); // as a sound card that went away
+    MCIDEVICEID id = 0;
+    ASSERT_EQ(openFile(writeMedia("song.mid", steadySong(4)), id), 0u);
+    TNoticeRecorder receiver;
+    EXPECT_EQ(play(id, MCI_WAIT | MCI_NOTIFY, receiver.callback()), MCIERR_HARDWARE);
+    EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);
+    spin(30);
+    EXPECT_EQ(receiver.codes(), std::vector<unsigned>{MCI_NOTIFY_FAILURE});
 }
 
 // A note at 500 ms starts at output frame start + 500 ms: checked in the unpaced render output
