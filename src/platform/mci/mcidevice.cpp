@@ -65,7 +65,10 @@ TMciDevice::~TMciDevice()
 MCIERROR TMciDevice::openElement(const QString &path)
 {
     std::unique_ptr<TMciTransport> transport;
-    const MCIERROR error = driver_.openElement(path, output_.sampleRate(), transport);
+    TMciOutputFormat format;
+    format.sampleRate = output_.sampleRate();
+    format.unpaced = output_.backendName() == QStringLiteral("render");
+    const MCIERROR error = driver_.openElement(path, format, transport);
     if (error != 0) return error;
     if (!transport) return MCIERR_DRIVER_INTERNAL;
     transport_ = std::move(transport);

@@ -11,8 +11,15 @@
 
 #include <memory>
 
-class TAudioOutput;
 class TMciTransport;
+
+// What a driver needs to know of the output a medium will play into.
+struct TMciOutputFormat {
+    int sampleRate = 44100;
+    // The output renders as fast as it can (the render tool): a medium must have its sound
+    // ready before play, as the audio thread will not wait for it.
+    bool unpaced = false;
+};
 
 class TMciDriver {
 public:
@@ -27,10 +34,10 @@ public:
     // True when the device plays files (MCI_GETDEVCAPS_USES_FILES).
     virtual bool usesFiles() const { return true; }
 
-    // Opens `path` (an existing file) for play on an output of `sampleRate`. Returns 0 and sets
+    // Opens `path` (an existing file) for play on an output of this format. Returns 0 and sets
     // `transport`, or returns an MCIERR_ code and leaves it empty. May take a while (a SoundFont
     // is loaded the first time).
-    virtual MCIERROR openElement(const QString &path, int sampleRate,
+    virtual MCIERROR openElement(const QString &path, const TMciOutputFormat &format,
                                  std::unique_ptr<TMciTransport> &transport) = 0;
 
     // Takes a transport back after it has been closed and its source detached; a driver may keep

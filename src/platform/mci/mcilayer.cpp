@@ -24,9 +24,8 @@ TMciLayer *g_layer = nullptr;
 // The folder that holds mci.ini: the program folder.
 QString programFolder()
 {
-    return LocateProgramFolder(QCoreApplication::instance()
-                                   ? QCoreApplication::applicationDirPath()
-                                   : QString());
+    return LocateProgramFolder(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                            : QString());
 }
 
 void tearDown()
@@ -187,9 +186,17 @@ MCIERROR TMciLayer::sendCommand(MCIDEVICEID id, std::uint32_t message, std::uint
     default:
         return MCIERR_UNRECOGNIZED_COMMAND;
     }
-    if (id == MCI_ALL_DEVICE_ID) return MCIERR_CANNOT_USE_ALL;
     const auto it = devices_.find(id);
-    if (it == devices_.end()) return MCIERR_INVALID_DEVICE_ID;
+    if (it == devices_.end()) {
+        // The install name of a kind of device may also be asked by its type code.
+        auto *info = static_cast<MCI_SYSINFO_PARMS *>(block);
+        if (message == MCI_SYSINFO && info && info->wDeviceType != 0) {
+            const TMciDriver *driver = driverByType(info->wDeviceType);
+            if (!driver) return MCIERR_INVALID_DEVICE_NAME;
+            return mciCopyText(driver->name(), info->lpstrReturn, info->dwRetSize);
+        }
+        return id == MCI_ALL_DEVICE_ID ? MCIERR_CANNOT_USE_ALL : MCIERR_INVALID_DEVICE_ID;
+    }
     const MCIERROR error = it->second->command(message, flags, block);
     // The map may have changed meanwhile only through this device; it is still there.
     if (it->second->needsPolling() && !pollTimer_.isActive()) pollTimer_.start();

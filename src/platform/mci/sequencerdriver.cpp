@@ -13,11 +13,11 @@ namespace {
 // How long the tails of a closed medium may ring in a synthesizer kept for the next one.
 constexpr int kFlushSeconds = 3;
 
-// A MIDI file playing on a synthesizer of its own (for as long as it is open).
+// A MIDI file playing on a sink of its own (for as long as it is open).
 class TMidiTransport : public TMciTransport {
 public:
-    TMidiTransport(std::shared_ptr<const TMidiFile> file, std::unique_ptr<TSynth> synth)
-        : file_(std::move(file)), synth_(std::move(synth)), player_(file_, *synth_)
+    TMidiTransport(std::shared_ptr<const TMidiFile> file, std::unique_ptr<TMidiSink> sink)
+        : file_(std::move(file)), sink_(std::move(sink)), player_(file_, *sink_)
     {
     }
 
@@ -102,11 +102,11 @@ public:
 
     TAudioSource &source() override { return player_; }
 
-    std::unique_ptr<TSynth> takeSynth() { return std::move(synth_); }
+    std::unique_ptr<TMidiSink> takeSink() { return std::move(sink_); }
 
 private:
     std::shared_ptr<const TMidiFile> file_;
-    std::unique_ptr<TSynth> synth_;
+    std::unique_ptr<TMidiSink> sink_;
     TMidiFilePlayer player_;
     std::int64_t toMs_ = -1;
 };
@@ -114,23 +114,46 @@ private:
 } // namespace
 
 TSequencerDriver::TSequencerDriver() = default;
+
+TSequencerDriver::TSequencerDriver(const QString &name, const QString &product, TSinkOpener opener)
+    : name_(name), product_(product), opener_(std::move(opener))
+{
+}
+
 TSequencerDriver::~TSequencerDriver() = default;
 
-MCIERROR TSequencerDriver::openElement(const QString &path, int sampleRate,
+std::unique_ptr<TMidiSink> TSequencerDriver::openSynth(int sampleRate, MCIERROR &error)
+{
+    std::unique_ptr<TSynth> synth;
+    if (spare_ && spare_->sampleRate() == sampleRate) {
+        synth = std::move(spare_);
+        // Render away the release and reverb tails of the medium it played last.
+        constexpr int kBlock = 4096;
+        std::vector<float> scratch(std::size_t(kBlock) * 2);
+        for (int done = 0; done < sampleRate * kFlushSeconds; done += kBlock)
+            synth->render(scratch.data(), kBlock);
+    }
+    spare_.reset();
+    if (!synth) synth = std::make_unique<TSynth>(sampleRate);
+    if (!synth->isValid()) {
+        error = MCIERR_SEQ_NOMIDIPRESENT;
+        return nullptr;
+    }
+    return synth;
+}
+
+MCIERROR TSequencerDriver::openElement(const QString &path, const TMciOutputFormat &format,
                                        std::unique_ptr<TMciTransport> &transport)
 {
     auto file = std::make_shared<TMidiFile>();
     if (!file->load(path))
         return file->error() == TMidiFile::Error::CannotRead ? MCIERR_FILE_READ
                                                              : MCIERR_INVALID_FILE;
-
-    std::unique_ptr<TSynth> synth;
-    if (spare_ && spare_->sampleRate() == sampleRate) synth = std::move(spare_);
-    spare_.reset();
-    if (!synth) synth = std::make_unique<TSynth>(sampleRate);
-    if (!synth->isValid()) return MCIERR_SEQ_NOMIDIPRESENT;
-
-    transport = std::make_unique<TMidiTransport>(std::move(file), std::move(synth));
+    MCIERROR error = MCIERR_SEQ_PORT_NONEXISTENT;
+    std::unique_ptr<TMidiSink> sink =
+        opener_ ? opener_(format.sampleRate, error) : openSynth(format.sampleRate, error);
+    if (!sink) return error;
+    transport = std::make_unique<TMidiTransport>(std::move(file), std::move(sink));
     return 0;
 }
 
@@ -138,16 +161,15 @@ void TSequencerDriver::release(std::unique_ptr<TMciTransport> transport)
 {
     auto *midi = dynamic_cast<TMidiTransport *>(transport.get());
     if (!midi) return;
-    std::unique_ptr<TSynth> synth = midi->takeSynth();
-    transport.reset(); // the player goes before its synthesizer is touched again
-    // Detached now: this thread may drive the synthesizer. The next medium starts from
-    // power-on state and in silence, as a freshly opened device would: the release and reverb
-    // tails of this one are rendered away.
-    synth->allNotesOff();
-    synth->systemReset();
-    constexpr int kBlock = 4096;
-    std::vector<float> scratch(std::size_t(kBlock) * 2);
-    for (int done = 0; done < synth->sampleRate() * kFlushSeconds; done += kBlock)
-        synth->render(scratch.data(), kBlock);
-    spare_ = std::move(synth);
+    std::unique_ptr<TMidiSink> sink = midi->takeSink();
+    transport.reset(); // the player goes before its sink is touched again
+    // Detached now: this thread may drive the sink, and silences it.
+    sink->allNotesOff();
+    // The built-in synthesizer is kept for the next medium, back at power-on state (its tails
+    // are rendered away when it is taken again, so a program that closes its last medium and
+    // ends does not pay for them).
+    if (auto *synth = dynamic_cast<TSynth *>(sink.get()); synth && !opener_) {
+        synth->systemReset();
+        spare_.reset(static_cast<TSynth *>(sink.release()));
+    }
 }

@@ -2,12 +2,12 @@
 
 #include "platform/mci/wavefileplayer.h"
 
-MCIERROR TWaveAudioDriver::openElement(const QString &path, int sampleRate,
+MCIERROR TWaveAudioDriver::openElement(const QString &path, const TMciOutputFormat &format,
                                        std::unique_ptr<TMciTransport> &transport)
 {
-    (void)sampleRate; // the player resamples to whatever rate pulls it
+    // The player resamples to whatever rate pulls it.
     auto player = std::make_unique<TWaveFilePlayer>();
-    const MCIERROR error = player->open(path);
+    const MCIERROR error = player->open(path, format.unpaced);
     if (error != 0) return error;
     transport = std::move(player);
     return 0;

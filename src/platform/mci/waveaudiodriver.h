@@ -12,6 +12,6 @@ public:
     std::uint32_t deviceType() const override { return MCI_DEVTYPE_WAVEFORM_AUDIO; }
     QString product() const override { return QStringLiteral("Sound Files"); }
 
-    MCIERROR openElement(const QString &path, int sampleRate,
+    MCIERROR openElement(const QString &path, const TMciOutputFormat &format,
                          std::unique_ptr<TMciTransport> &transport) override;
 };

@@ -43,7 +43,7 @@ TWaveFilePlayer::~TWaveFilePlayer()
     if (feeder_.joinable()) feeder_.join();
 }
 
-MCIERROR TWaveFilePlayer::open(const QString &path)
+MCIERROR TWaveFilePlayer::open(const QString &path, bool decodeAll)
 {
     SF_INFO info{};
     SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
@@ -59,6 +59,7 @@ MCIERROR TWaveFilePlayer::open(const QString &path)
     }
     try {
         samples_.assign(std::size_t(info.frames) * 2, 0);
+        chunk_.resize(std::size_t(ChunkFrames) * std::size_t(info.channels));
     } catch (const std::bad_alloc &) {
         sf_close(file);
         return MCIERR_OUT_OF_MEMORY;
@@ -69,29 +70,36 @@ MCIERROR TWaveFilePlayer::open(const QString &path)
     available_.store(totalFrames_, std::memory_order_relaxed);
     toFrame_ = totalFrames_;
     toMs_ = msOf(totalFrames_);
-    feeder_ = std::thread([this, file] { feed(file); });
+
+    // What play needs first is there before open returns; the rest follows on the feeder.
+    const std::int64_t ready = std::int64_t(rate_) * ReadySeconds;
+    if (decodeAll || totalFrames_ <= ready) {
+        decode(file, totalFrames_);
+        sf_close(file);
+        return 0;
+    }
+    if (!decode(file, ready)) {
+        sf_close(file);
+        return 0;
+    }
+    feeder_ = std::thread([this, file] {
+        decode(file, totalFrames_);
+        sf_close(file);
+    });
     return 0;
 }
 
-// Feeder thread: decodes the whole file into samples_, publishing progress through decoded_.
-void TWaveFilePlayer::feed(SNDFILE *file) noexcept
+// Decodes on from decoded_ up to frame `upTo`, publishing progress through decoded_; false
+// when the file ended (or the player is closing) first. Main thread at open, then the feeder.
+bool TWaveFilePlayer::decode(SNDFILE *file, std::int64_t upTo) noexcept
 {
-    constexpr int kChunk = 4096;
-    std::vector<float> chunk;
-    try {
-        chunk.resize(std::size_t(kChunk) * std::size_t(channels_));
-    } catch (const std::bad_alloc &) {
-        available_.store(0, std::memory_order_release);
-        sf_close(file);
-        return;
-    }
-    std::int64_t done = 0;
-    while (done < totalFrames_ && !quit_.load(std::memory_order_acquire)) {
-        const sf_count_t want = std::min<sf_count_t>(kChunk, totalFrames_ - done);
-        const sf_count_t got = sf_readf_float(file, chunk.data(), want);
+    std::int64_t done = decoded_.load(std::memory_order_relaxed);
+    while (done < upTo && !quit_.load(std::memory_order_acquire)) {
+        const sf_count_t want = std::min<sf_count_t>(ChunkFrames, upTo - done);
+        const sf_count_t got = sf_readf_float(file, chunk_.data(), want);
         if (got <= 0) break;
         for (sf_count_t i = 0; i < got; ++i) {
-            const float *frame = chunk.data() + i * channels_;
+            const float *frame = chunk_.data() + i * channels_;
             const float left = frame[0];
             const float right = channels_ > 1 ? frame[1] : frame[0];
             samples_[std::size_t(done + i) * 2] = toSample(left);
@@ -100,11 +108,11 @@ void TWaveFilePlayer::feed(SNDFILE *file) noexcept
         done += got;
         decoded_.store(done, std::memory_order_release);
     }
+    if (done >= upTo) return true;
     // A file that holds less than its header promised (a cut download, an estimated MP3
     // length) ends where the sound ends.
-    if (done < totalFrames_ && !quit_.load(std::memory_order_acquire))
-        available_.store(done, std::memory_order_release);
-    sf_close(file);
+    if (!quit_.load(std::memory_order_acquire)) available_.store(done, std::memory_order_release);
+    return false;
 }
 
 std::int64_t TWaveFilePlayer::frameOf(std::int64_t ms) const

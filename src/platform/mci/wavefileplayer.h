@@ -2,11 +2,11 @@
 // Plays a sound file (WAV, AIFF, FLAC, Ogg Vorbis, Opus, MP3: whatever libsndfile reads) into the
 // audio output.
 //
-// The file is decoded by a feeder thread of the player's own into memory (16-bit stereo at the
-// file's rate, about 10 MB a minute); play can begin at once, the audio thread reading only what
-// is already decoded. A mono file sounds on both channels; of a file with more than two
-// channels the first two are heard. A file whose rate differs from the output's is resampled
-// by linear interpolation.
+// The file is decoded into memory (16-bit stereo at the file's rate, about 10 MB a minute): its
+// first seconds at open, the rest by a feeder thread of the player's own; play can begin at
+// once, the audio thread reading only what is already decoded. A mono file sounds on both channels;
+// of a file with more than two channels the first two are heard. A file whose rate differs from the
+// output's is resampled by linear interpolation.
 //
 // Threads: open() and the transport commands and queries on the main thread; mixInto() on the
 // audio thread, which never blocks, allocates or locks: commands reach it through a sequence
@@ -27,15 +27,21 @@ class TWaveFilePlayer : public TMciTransport, public TAudioSource {
 public:
     // Files longer than this are refused (their decoded sound would not fit in memory well).
     static constexpr std::int64_t MaxSeconds = 3 * 3600;
+    // Files up to this long are decoded whole before play; of longer files this much is.
+    static constexpr std::int64_t ReadySeconds = 20;
+    // Frames decoded at a time.
+    static constexpr int ChunkFrames = 4096;
 
     TWaveFilePlayer();
     ~TWaveFilePlayer() override;
     TWaveFilePlayer(const TWaveFilePlayer &) = delete;
     TWaveFilePlayer &operator=(const TWaveFilePlayer &) = delete;
 
-    // Opens the file and starts decoding it. Returns 0, MCIERR_INVALID_FILE when libsndfile
-    // cannot read it as sound, or MCIERR_OUT_OF_MEMORY.
-    MCIERROR open(const QString &path);
+    // Opens the file and decodes it: a short file (or any file with `decodeAll`, for an output
+    // that renders faster than real time) at once, else its first seconds at once and the rest
+    // on the feeder thread. Returns 0, MCIERR_INVALID_FILE when libsndfile cannot read it as
+    // sound, or MCIERR_OUT_OF_MEMORY.
+    MCIERROR open(const QString &path, bool decodeAll = false);
 
     int fileRate() const { return rate_; }
     int fileChannels() const { return channels_; }
@@ -66,7 +72,7 @@ private:
         std::int64_t toFrame = 0;
     };
     void publish(Mode mode, std::int64_t startFrame);
-    void feed(struct sf_private_tag *file) noexcept;
+    bool decode(struct sf_private_tag *file, std::int64_t upTo) noexcept;
     std::int64_t frameOf(std::int64_t ms) const;
     std::uint32_t msOf(std::int64_t frame) const;
     std::int64_t currentFrame() const;
@@ -77,6 +83,7 @@ private:
     int channels_ = 0;
     std::thread feeder_;
     std::atomic<bool> quit_{false};
+    std::vector<float> chunk_;               // the decoder's scratch
     std::atomic<std::int64_t> decoded_{0};   // frames ready in samples_
     std::atomic<std::int64_t> available_{0}; // frames the file really holds, once known
 

@@ -2,10 +2,13 @@
 
 #include "platform/mci/mciextensions.h"
 #include "platform/mci/mcilayer.h"
+#include "platform/mci/sequencerdriver.h"
+#include "platform/midi/midisink.h"
 #include "platform/midi/smfbuilder.h"
 
 #include <QFile>
 
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <thread>
@@ -49,8 +52,8 @@ QString sysInfoName(MCIDEVICEID id, std::uintptr_t flags, std::uint32_t number,
     info.lpstrReturn = buffer;
     info.dwRetSize = sizeof buffer;
     info.dwNumber = number;
-    const MCIERROR e = mciSendCommand(id, MCI_SYSINFO, flags | MCI_WAIT,
-                                      reinterpret_cast<std::uintptr_t>(&info));
+    const MCIERROR e =
+        mciSendCommand(id, MCI_SYSINFO, flags | MCI_WAIT, reinterpret_cast<std::uintptr_t>(&info));
     if (error) *error = e;
     return QString::fromUtf8(buffer);
 }
@@ -74,11 +77,11 @@ TEST_F(MciLayerTest, PublicBlocksKeepWindowsFieldOrderWithPointerSizedAddresses)
 
 TEST_F(MciLayerTest, ErrorTextsCoverTheCodesAndFitTheBuffer)
 {
-    for (MCIERROR code : {MCIERR_INVALID_DEVICE_ID, MCIERR_UNRECOGNIZED_COMMAND,
-                          MCIERR_INVALID_DEVICE_NAME, MCIERR_UNSUPPORTED_FUNCTION,
-                          MCIERR_FILE_NOT_FOUND, MCIERR_INVALID_FILE, MCIERR_OUTOFRANGE,
-                          MCIERR_DEVICE_TYPE_REQUIRED, MCIERR_EXTENSION_NOT_FOUND,
-                          MCIERR_SEQ_NOMIDIPRESENT, MCIERR_WRONG_THREAD}) {
+    for (MCIERROR code :
+         {MCIERR_INVALID_DEVICE_ID, MCIERR_UNRECOGNIZED_COMMAND, MCIERR_INVALID_DEVICE_NAME,
+          MCIERR_UNSUPPORTED_FUNCTION, MCIERR_FILE_NOT_FOUND, MCIERR_INVALID_FILE,
+          MCIERR_OUTOFRANGE, MCIERR_DEVICE_TYPE_REQUIRED, MCIERR_EXTENSION_NOT_FOUND,
+          MCIERR_SEQ_NOMIDIPRESENT, MCIERR_WRONG_THREAD}) {
         char buffer[300];
         EXPECT_EQ(mciGetErrorString(code, buffer, sizeof buffer), 1) << code;
         EXPECT_GT(std::strlen(buffer), 10u) << code;
@@ -105,7 +108,8 @@ TEST_F(MciLayerTest, OpenFailuresNameTheirCause)
     // No failed open leaves a device behind.
     char count[4] = {};
     MCI_SYSINFO_PARMS info{0, count, 4, 0, 0};
-    ASSERT_EQ(mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_QUANTITY | MCI_SYSINFO_OPEN,
+    ASSERT_EQ(mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO,
+                             MCI_SYSINFO_QUANTITY | MCI_SYSINFO_OPEN,
                              reinterpret_cast<std::uintptr_t>(&info)),
               0u);
     EXPECT_EQ(count[0], 0);
@@ -148,6 +152,16 @@ TEST_F(MciLayerTest, SysInfoListsDevicesAndNamesTheOneAFileOpened)
                              reinterpret_cast<std::uintptr_t>(&info)),
               0u);
     EXPECT_EQ(count[0], 1);
+
+    // The install name of a kind of device, asked by its type code.
+    MCI_SYSINFO_PARMS byType{0, nullptr, 0, 0, MCI_DEVTYPE_SEQUENCER};
+    char name[32] = "";
+    byType.lpstrReturn = name;
+    byType.dwRetSize = sizeof name;
+    ASSERT_EQ(mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_INSTALLNAME,
+                             reinterpret_cast<std::uintptr_t>(&byType)),
+              0u);
+    EXPECT_STREQ(name, "sequencer");
 
     // The automatic device of a ".mid" file is the sequencer, and says so.
     MCIDEVICEID id = 0;
@@ -254,8 +268,68 @@ TEST_F(MciLayerTest, OtherThreadsAreRefused)
     std::thread([&fromThread] {
         MCI_OPEN_PARMS open{};
         open.lpstrDeviceType = "sequencer";
-        fromThread = mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE,
-                                    reinterpret_cast<std::uintptr_t>(&open));
+        fromThread =
+            mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE, reinterpret_cast<std::uintptr_t>(&open));
     }).join();
     EXPECT_EQ(fromThread, MCIERR_WRONG_THREAD);
+}
+
+namespace {
+
+// A sink that keeps every message with the frame it was sent at.
+class TRecordingSink : public TMidiSink {
+public:
+    struct TRecord {
+        std::int64_t frame;
+        std::uint32_t message;
+    };
+    explicit TRecordingSink(std::shared_ptr<std::vector<TRecord>> records)
+        : records_(std::move(records))
+    {
+        records_->reserve(1024);
+    }
+    void send(std::uint32_t message) noexcept override
+    {
+        if (records_->size() < records_->capacity()) records_->push_back({frame_, message});
+    }
+    void sendSysEx(std::span<const std::uint8_t>) noexcept override {}
+    void allNotesOff() noexcept override {}
+    void render(float *, int frames) noexcept override { frame_ += frames; }
+
+private:
+    std::shared_ptr<std::vector<TRecord>> records_;
+    std::int64_t frame_ = 0;
+};
+
+} // namespace
+
+TEST_F(MciLayerTest, RegisteredSequencerDevicesPlayOnTheirOwnSinkToTheFrame)
+{
+    auto records = std::make_shared<std::vector<TRecordingSink::TRecord>>();
+    int rate = 0;
+    TMciLayer::instance().registerDriver(std::make_unique<TSequencerDriver>(
+        "sequencer1", "MIDI port 1",
+        [records, &rate](int sampleRate, MCIERROR &) -> std::unique_ptr<TMidiSink> {
+            rate = sampleRate;
+            return std::make_unique<TRecordingSink>(records);
+        }));
+    useOutput("render:" + env.scratch() + "out.wav");
+    EXPECT_EQ(sysInfoName(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, 3), "sequencer1");
+
+    TSmfBuilder smf(0, 480); // 120 bpm: a note at 250 ms and one at 375 ms
+    smf.track().noteOn(240, 0, 60).noteOn(120, 0, 64).noteOff(120, 0, 60).endOfTrack(0);
+    MCIDEVICEID id = 0;
+    ASSERT_EQ(openFile(writeMedia("port.mid", smf.build()), id, "sequencer1"), 0u);
+    EXPECT_EQ(devCaps(id, MCI_GETDEVCAPS_DEVICE_TYPE), MCI_DEVTYPE_SEQUENCER);
+    ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_WAIT, 0), 0u);
+    ASSERT_EQ(closeDevice(id), 0u);
+
+    std::vector<std::pair<std::int64_t, std::uint32_t>> notes;
+    for (const auto &record : *records) {
+        if ((record.message & 0xF0) == 0x90) notes.emplace_back(record.frame, record.message);
+    }
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].first, std::int64_t(rate) / 4);
+    EXPECT_EQ(notes[0].second, 0x643C90u);
+    EXPECT_EQ(notes[1].first, std::llround(rate * 0.375)); // 16537.5 at 44.1 kHz rounds up
 }

@@ -5,6 +5,8 @@
 #include "platform/midi/smfbuilder.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
 
 #include <cstdio>
 
@@ -191,8 +193,7 @@ TEST_F(MciSequencerTest, NoticesAreSupersededOrAbortedAsTheNextCommandDecides)
     ASSERT_EQ(play(id, MCI_NOTIFY, third.callback()), 0u);
     ASSERT_EQ(simple(id, MCI_PAUSE, MCI_NOTIFY | MCI_WAIT, third.callback()), 0u);
     spin(50);
-    EXPECT_EQ(third.codes(),
-              (std::vector<unsigned>{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
+    EXPECT_EQ(third.codes(), (std::vector<unsigned>{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
 
     // Close aborts a pending notice; the notice names the device.
     ASSERT_EQ(simple(id, MCI_RESUME, MCI_NOTIFY, fourth.callback()), 0u);
@@ -232,6 +233,20 @@ TEST_F(MciSequencerTest, PlayWithWaitReturnsAtTheEnd)
     EXPECT_EQ(closeDevice(id), 0u);
 }
 
+TEST_F(MciSequencerTest, PlayWithWaitOnADeadOutputFailsInsteadOfHanging)
+{
+    TAudioOutput *output = useOutput("null");
+    ASSERT_NE(output, nullptr);
+    output->stop(); // as a sound card that went away
+    MCIDEVICEID id = 0;
+    ASSERT_EQ(openFile(writeMedia("song.mid", steadySong(4)), id), 0u);
+    TNoticeRecorder receiver;
+    EXPECT_EQ(play(id, MCI_WAIT | MCI_NOTIFY, receiver.callback()), MCIERR_HARDWARE);
+    EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);
+    spin(30);
+    EXPECT_EQ(receiver.codes(), std::vector<unsigned>{MCI_NOTIFY_FAILURE});
+}
+
 // A note at 500 ms starts at output frame start + 500 ms: checked in the unpaced render output
 // and in the real-time WAV output. FluidSynth starts a note at the beginning of its next
 // 64-frame block, so the onset may be up to 63 frames late; never early.
@@ -261,4 +276,35 @@ TEST_F(MciSequencerTest, ANoteStartsAtItsSampleInRenderAndRealTimeOutput)
         EXPECT_GE(onset, expected) << kind;
         EXPECT_LT(onset, expected + 64) << kind;
     }
+}
+
+// The render tool writes exactly the medium's length, with the note in its place.
+TEST_F(MciSequencerTest, TheRenderToolWritesTheMediumExactly)
+{
+    const QString tool = qEnvironmentVariable("TONARIA_BINARY_DIR") + "/tools/tonaria-render";
+    if (!QFileInfo::exists(tool)) GTEST_SKIP() << "tonaria-render is not built";
+    const QString song = writeMedia("onset.mid", onsetSong());
+    const QString wav = env.scratch() + "tool.wav";
+    QProcess process;
+    process.start(tool, {QStringLiteral("--rate"), QStringLiteral("48000"), song, wav});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().contains("times real time"));
+
+    int rate = 0;
+    const std::vector<float> samples = readWav(wav, &rate);
+    ASSERT_EQ(rate, 48000);
+    EXPECT_EQ(samples.size(), std::size_t(48000) * 2); // 1000 ms
+    const long onset = firstSound(samples, 1e-6f);
+    std::printf("[ onset    ] tonaria-render: note expected at frame 24000, heard at %ld (%+ld)\n",
+                onset, onset - 24000);
+    EXPECT_GE(onset, 24000);
+    EXPECT_LT(onset, 24000 + 64);
+
+    // A file it cannot play is reported with the error text, and fails.
+    process.start(tool, {env.scratch() + "missing.mid", wav});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_NE(process.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
+                    .contains(errorText(MCIERR_FILE_NOT_FOUND)));
 }

@@ -44,8 +44,7 @@ void spin(int ms)
     waitUntil([] { return false; }, ms);
 }
 
-QByteArray makeWav(int rate, int channels, int frames,
-                   const std::function<double(int, int)> &value)
+QByteArray makeWav(int rate, int channels, int frames, const std::function<double(int, int)> &value)
 {
     QByteArray out;
     auto le16 = [&out](int v) { out.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
@@ -109,7 +108,8 @@ MCIERROR openFile(const QString &path, MCIDEVICEID &id, const char *type, const 
     std::uintptr_t flags = MCI_OPEN_ELEMENT | MCI_WAIT;
     if (type) flags |= MCI_OPEN_TYPE;
     if (alias) flags |= MCI_OPEN_ALIAS;
-    const MCIERROR error = mciSendCommand(0, MCI_OPEN, flags, reinterpret_cast<std::uintptr_t>(&open));
+    const MCIERROR error =
+        mciSendCommand(0, MCI_OPEN, flags, reinterpret_cast<std::uintptr_t>(&open));
     id = error == 0 ? open.wDeviceID : 0;
     return error;
 }

@@ -65,10 +65,12 @@ TEST_F(MciWaveTest, PauseSeekAndEndOnTheClock)
     ASSERT_EQ(statusOf(id, MCI_STATUS_LENGTH), 1000u);
     TNoticeRecorder receiver;
     MCI_PLAY_PARMS play{receiver.callback(), 0, 0};
-    ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&play)), 0u);
+    ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&play)),
+              0u);
     spin(200);
     MCI_GENERIC_PARMS generic{};
-    ASSERT_EQ(mciSendCommand(id, MCI_PAUSE, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&generic)), 0u);
+    ASSERT_EQ(mciSendCommand(id, MCI_PAUSE, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&generic)),
+              0u);
     spin(30);
     const std::uintptr_t paused = statusOf(id, MCI_STATUS_POSITION);
     EXPECT_GT(paused, 50u);
@@ -81,8 +83,8 @@ TEST_F(MciWaveTest, PauseSeekAndEndOnTheClock)
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 800u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PAUSE);
     generic.dwCallback = receiver.callback();
-    ASSERT_EQ(mciSendCommand(id, MCI_RESUME, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&generic)),
-              0u);
+    ASSERT_EQ(
+        mciSendCommand(id, MCI_RESUME, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&generic)), 0u);
     ASSERT_TRUE(waitUntil([&] { return receiver.notices.size() == 2; }, 3000));
     EXPECT_EQ(receiver.notices[1].code, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 1000u);
