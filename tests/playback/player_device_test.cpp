@@ -23,7 +23,8 @@ public:
     QString name() const override { return QStringLiteral("lookalike"); }
     std::uint32_t deviceType() const override { return MCI_DEVTYPE_SEQUENCER; }
     QString product() const override { return QStringLiteral("MIDI Sequencer"); }
-    MCIERROR openElement(const QString &, int, std::unique_ptr<TMciTransport> &) override
+    MCIERROR openElement(const QString &, const TMciOutputFormat &,
+                         std::unique_ptr<TMciTransport> &) override
     {
         return MCIERR_CANNOT_LOAD_DRIVER;
     }
