@@ -1,0 +1,83 @@
+#pragma once
+// The media-control layer: the table of open devices behind mciSendCommand(), the drivers
+// (kinds of device) it can open, the extension table that picks a driver for a file, and the
+// one audio output every device plays into.
+//
+// There is one layer per process, made on first use and torn down when the QCoreApplication
+// ends (or by shutdown()). The audio output is made on first need from TONARIA_AUDIO (a
+// fallback notice goes to standard error once); the render tool and tests put in their own.
+//
+// Threads: main thread only (the thread of the QCoreApplication). mciSendCommand() from another
+// thread answers MCIERR_WRONG_THREAD without touching the layer. Completion notices are posted
+// to their receivers on the main thread; the end of a play is noticed by a timer of the main
+// thread, so notices need a running event loop (a play with MCI_WAIT does not).
+
+#include "tonaria/mci.h"
+
+#include "platform/mci/mciextensions.h"
+
+#include <QString>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class TAudioOutput;
+class TAudioSource;
+class TMciDevice;
+class TMciDriver;
+
+class TMciLayer {
+public:
+    static TMciLayer &instance();
+    // Closes every device, drops the output and the drivers; the next instance() starts anew.
+    static void shutdown();
+    // True on the thread that may send commands.
+    static bool onMainThread();
+
+    TMciLayer(const TMciLayer &) = delete;
+    TMciLayer &operator=(const TMciLayer &) = delete;
+
+    MCIERROR sendCommand(MCIDEVICEID id, std::uint32_t message, std::uintptr_t flags,
+                         std::uintptr_t params);
+    MCIDEVICEID deviceId(const QString &name) const;
+
+    // Adds a kind of device at the end of the table (MCI_SYSINFO lists them in this order).
+    void registerDriver(std::unique_ptr<TMciDriver> driver);
+
+    // Uses this table instead of reading mci.ini from the program folder at each open.
+    void setExtensionTable(const TMciExtensionTable &table) { extensions_ = table; }
+
+    // The output devices play into; made from TONARIA_AUDIO on first call. Null when none
+    // could be made.
+    TAudioOutput *audioOutput();
+    // Replaces the output; every open device is closed first (pending notices are aborted).
+    void setAudioOutput(std::unique_ptr<TAudioOutput> output);
+
+    // The sound source of an open device's medium, or null (for tests and the render tool).
+    TAudioSource *sourceOf(MCIDEVICEID id) const;
+
+private:
+    TMciLayer();
+    ~TMciLayer();
+
+    MCIERROR open(std::uintptr_t flags, MCI_OPEN_PARMS *params);
+    MCIERROR close(MCIDEVICEID id, std::uintptr_t flags, const MCI_GENERIC_PARMS *params);
+    MCIERROR sysInfo(std::uintptr_t flags, MCI_SYSINFO_PARMS *params);
+    void closeAll();
+    TMciDriver *driverByName(const QString &name) const;
+    TMciDriver *driverByType(std::uint32_t type) const;
+    TMciExtensionTable extensionTable() const;
+    MCIDEVICEID nextId();
+    void poll();
+
+    std::vector<std::unique_ptr<TMciDriver>> drivers_;
+    std::map<MCIDEVICEID, std::unique_ptr<TMciDevice>> devices_;
+    std::unique_ptr<TAudioOutput> output_;
+    bool outputTried_ = false;
+    std::optional<TMciExtensionTable> extensions_;
+    MCIDEVICEID lastId_ = 0;
+    QTimer pollTimer_;
+};

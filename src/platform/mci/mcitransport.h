@@ -1,0 +1,53 @@
+#pragma once
+// The playing side of an open medium: what a media device drives when it plays, pauses, stops
+// and seeks a file, and the sound source it gives the audio output.
+//
+// Positions and lengths are milliseconds from the start of the medium. Play runs towards a `to`
+// position (or the end); when it gets there the transport stops with its position exactly at
+// that point, and reachedEnd() turns true.
+//
+// Threads: every method is for the main thread, and none of them blocks for long; the sound is
+// made by source().mixInto() on the audio thread. Commands take effect at the source's next
+// block; the queries already answer as the last command asked.
+
+#include "platform/audio/audiosource.h"
+
+#include <cstdint>
+
+class TMciTransport {
+public:
+    enum class Mode { Stopped, Playing, Paused };
+
+    virtual ~TMciTransport() = default;
+
+    // Plays from `fromMs` (negative: the current position) to `toMs` (negative: the end).
+    virtual void play(std::int64_t fromMs, std::int64_t toMs) = 0;
+    // Pause and stop silence the sound at once and keep the position.
+    virtual void pause() = 0;
+    // Continues a paused play towards the `to` of that play.
+    virtual void resume() = 0;
+    virtual void stop() = 0;
+    // Moves the position (0..length); the mode is kept.
+    virtual void seek(std::int64_t ms) = 0;
+    // Stops for good before the source is detached and the transport destroyed.
+    virtual void close() = 0;
+
+    virtual std::uint32_t positionMs() const = 0;
+    virtual std::uint32_t lengthMs() const = 0;
+    virtual Mode mode() const = 0;
+    // True once the last play (or resume) has run to its end and the transport has stopped.
+    virtual bool reachedEnd() const = 0;
+
+    // Device-specific status items (MCI_SEQ_STATUS_..., MCI_WAVE_STATUS_...): true with the
+    // value when this transport knows the item.
+    virtual bool statusItem(std::uint32_t item, std::uintptr_t &value) const
+    {
+        (void)item;
+        (void)value;
+        return false;
+    }
+
+    // The sound of this medium, attached to the audio output while the medium is open and has
+    // been played.
+    virtual TAudioSource &source() = 0;
+};

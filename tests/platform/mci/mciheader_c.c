@@ -1,0 +1,12 @@
+/* The public media-control header must compile as C: plug-ins may be written in it. */
+#include "tonaria/mci.h"
+
+#include <stddef.h>
+
+unsigned long mciHeaderCheckC(void)
+{
+    MCI_OPEN_PARMS open = {0, 0, "sequencer", NULL, NULL};
+    MCI_STATUS_PARMS status = {0, 0, MCI_STATUS_MODE, 0};
+    (void)open;
+    return (unsigned long)(status.dwItem + offsetof(MCI_STATUS_PARMS, dwItem) + MCI_PLAY);
+}

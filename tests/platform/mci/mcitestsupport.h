@@ -1,0 +1,76 @@
+#pragma once
+// Helpers of the media-control tests: a receiver that records completion notices, waiting with
+// the event loop running, media files made on the spot, and short forms of common commands.
+
+#include "tonaria/mci.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class TNoticeRecorder : public QObject {
+public:
+    struct TNotice {
+        unsigned code;
+        MCIDEVICEID device;
+    };
+    std::vector<TNotice> notices;
+
+    std::uintptr_t callback() { return reinterpret_cast<std::uintptr_t>(this); }
+    // The codes received, in order.
+    std::vector<unsigned> codes() const;
+
+protected:
+    void customEvent(QEvent *event) override;
+};
+
+// Runs the event loop until `done` is true or `timeoutMs` has passed; returns `done()`.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+// Runs the event loop for `ms` milliseconds.
+void spin(int ms);
+
+// A 16-bit WAV file of `frames` frames at `rate`: sample n of channel c is `value(n, c)`.
+QByteArray makeWav(int rate, int channels, int frames,
+                   const std::function<double(int, int)> &value);
+
+// Reads a float WAV written by the audio output: interleaved stereo samples.
+std::vector<float> readWav(const QString &path, int *rate = nullptr);
+// Index of the first frame whose left or right sample exceeds `threshold`, or -1.
+long firstSound(const std::vector<float> &stereo, float threshold, long fromFrame = 0);
+
+// Short forms; each returns the MCI error code.
+MCIERROR openFile(const QString &path, MCIDEVICEID &id, const char *type = nullptr,
+                  const char *alias = nullptr);
+MCIERROR statusItem(MCIDEVICEID id, std::uint32_t item, std::uintptr_t &value,
+                    std::uint32_t extraFlags = 0, std::uint32_t track = 0);
+std::uintptr_t statusOf(MCIDEVICEID id, std::uint32_t item); // 0xDEAD on error
+MCIERROR closeDevice(MCIDEVICEID id);
+QString errorText(MCIERROR code);
+
+#include "support/testenv.h"
+
+#include <gtest/gtest.h>
+
+class TAudioOutput;
+
+// Every media-control test runs in its own program folder with a fresh layer, on the small
+// SoundFont (it loads fast).
+class TMciTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes a file into the scratch folder and returns its path.
+    QString writeMedia(const QString &name, const QByteArray &bytes) const
+    {
+        return env.writeFile(name, bytes);
+    }
+    // Puts an unpaced render output (or a real-time "wav:" one) writing to `path` into the
+    // layer and returns it (the layer owns it).
+    TAudioOutput *useOutput(const QString &spec);
+
+    TTestEnvironment env;
+};
