@@ -45,6 +45,9 @@ public:
     QString FileName;
     // The contents have been read from the file.
     bool Loaded = false;
+    // The album file could not be read and the album was loaded empty: before the next save
+    // writes over it, the unread file is put aside so that nothing in it is lost.
+    bool FileUnread = false;
     // Stored and reloaded unchanged; at most kMediaIDLength characters are kept.
     QString MediaID;
     static constexpr qsizetype kMediaIDLength = 16;

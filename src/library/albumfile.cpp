@@ -41,6 +41,18 @@ bool ReadAllLines(const QString &fileName, QStringList &lines, QString &reason)
     return true;
 }
 
+// A free name beside the album file for keeping an unreadable one: "x.tal.unreadable",
+// "x.tal.unreadable-2", ... (never matched as an album by the album list).
+QString SetAsideName(const QString &fileName)
+{
+    QString name = fileName + QStringLiteral(".unreadable");
+    for (int n = 2; QFileInfo::exists(name); ++n) {
+        if (n > 1000) return {};
+        name = fileName + QStringLiteral(".unreadable-%1").arg(n);
+    }
+    return name;
+}
+
 } // namespace
 
 QString TAlbumFile::SaveToFile(const TAlbum &album, QString fileName) const
@@ -57,6 +69,16 @@ QString TAlbumFile::SaveToFile(const TAlbum &album, QString fileName) const
     const QByteArray bytes = AlbumFileText(album, systemAlbum).toUtf8();
 
     QDir().mkpath(QFileInfo(fileName).absolutePath());
+    if (album.FileUnread && fileName == album.FileName && QFileInfo::exists(fileName)) {
+        const QString aside = SetAsideName(fileName);
+        if (aside.isEmpty() || !QFile::rename(fileName, aside)) {
+            ShowMessageText(QStringLiteral("Error saving file %1.\r\r%2")
+                                .arg(Quoted(fileName),
+                                     QStringLiteral("The unreadable album file is kept.")),
+                            MB_OK | MB_ICONERROR);
+            return {};
+        }
+    }
     QSaveFile file(fileName);
     bool written = file.open(QIODevice::WriteOnly);
     written = written && file.write(bytes) == bytes.size();
@@ -75,6 +97,7 @@ bool TAlbumFile::Save(TAlbum &album) const
     const QString written = SaveToFile(album, album.FileName);
     if (written.isEmpty()) return false;
     album.FileName = written;
+    album.FileUnread = false;
     return true;
 }
 
@@ -100,6 +123,7 @@ bool TAlbumFile::LoadFromFile(TAlbum &album, const QString &fileName) const
         read = ReadAllLines(fileName, lines, reason);
     }
 
+    album.FileUnread = !read;
     ReadAlbumLines(album, lines);
     if (context_.AlbumLoaded) context_.AlbumLoaded(album);
     return read;

@@ -301,6 +301,14 @@ TEST_F(AlbumFileTest, MissingAndUnreadableFilesAreReported)
     EXPECT_EQ(boxes.boxes()[1].flags, MB_RETRYCANCEL | MB_ICONERROR);
     ExpectConsistent(*album);
     EXPECT_EQ(loaded.size(), 1u);
+
+    // Saving the album that loaded empty puts the unread file aside instead of writing over it.
+    album->FileName = unreadable;
+    album->AddTitle()->Caption = QStringLiteral("new");
+    ASSERT_TRUE(Files().Save(*album));
+    EXPECT_TRUE(QFileInfo(unreadable + QStringLiteral(".unreadable")).isDir());
+    EXPECT_TRUE(ReadBytes(unreadable).contains("new"));
+    EXPECT_FALSE(album->FileUnread);
 }
 
 TEST_F(AlbumFileTest, SavingNamesNewFilesMarksTheSystemAlbumAndReportsFailures)
