@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStorageInfo>
+#include <QTemporaryFile>
 
 #include <zip.h>
 
 #include <sys/stat.h>
+
+#include <cstdio>
 
 #include <memory>
 #include <vector>
@@ -73,29 +75,31 @@ int TZipExtractor::Extract(const QString &archive, const QByteArray &memberName,
     }
 
     const QString target = QDir(folder).filePath(fileName);
-    const QFileInfo targetInfo(target);
-    if (targetInfo.isSymLink()) {
-        // Replace the link itself; writing through it would put the data wherever it points.
-        if (!QFile::remove(target)) return 0;
-    } else if (targetInfo.exists() && !targetInfo.isFile()) {
-        return 0;
-    }
+    if (QFileInfo(target).isDir()) return 0;
 
     std::unique_ptr<zip_file_t, TZipFileCloser> member(
         zip_fopen_index(zip.get(), zip_uint64_t(index), 0));
     if (!member) return 0;
 
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) return 0;
+    // A scratch file needs no flush to the disk, so a temporary file and a rename do what a
+    // save file would, without its wait. The temporary file is created anew (never through a
+    // link), and the rename replaces whatever has the target's name, a link included, without
+    // following it.
+    QTemporaryFile out(QDir(folder).filePath(QStringLiteral(".unpack-XXXXXX")));
+    if (!out.open()) return 0;
     std::vector<char> buffer(kChunkSize);
     zip_uint64_t total = 0;
     for (;;) {
         const zip_int64_t got = zip_fread(member.get(), buffer.data(), kChunkSize);
-        if (got < 0) return 0; // damaged data or a wrong checksum; the save file is dropped
+        if (got < 0) return 0; // damaged data or a wrong checksum; the temporary file goes
         if (got == 0) break;
         total += zip_uint64_t(got);
         if (out.write(buffer.data(), got) != got) return 0;
     }
-    if (sizeKnown && total != stat.size) return 0;
-    return out.commit() ? 1 : 0;
+    if ((sizeKnown && total != stat.size) || !out.flush()) return 0;
+    if (::rename(QFile::encodeName(out.fileName()).constData(),
+                 QFile::encodeName(target).constData()) != 0)
+        return 0;
+    out.setAutoRemove(false);
+    return 1;
 }

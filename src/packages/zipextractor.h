@@ -5,7 +5,8 @@
 // stored in the archive, so nothing lands outside the folder. A member that is a symbolic link,
 // a folder or another special file is refused; so is a member that does not fit on the disk,
 // that is damaged, or that is encrypted. The file appears whole or not at all: it is written
-// to a temporary name in the same folder and renamed when complete.
+// to a temporary name in the same folder and renamed when complete. A link already standing
+// under the file's name is replaced, never written through.
 //
 // Threads: any, one object per thread. Extract runs to its end before it returns.
 #include <QByteArray>
