@@ -76,6 +76,8 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
     if (!temp.ok)
         ShowMessageById(QStringLiteral("ErrCannotCreateTempDir"), {TempFolder}, MB_ICONERROR);
 
+    ZipMan = std::make_unique<TZipMan>(TempFolder);
+
     albumFile_ = TAlbumFile(TAlbumFile::TContext{
         AlbumsFolder,
         [this](const TAlbum &album) { return &album == SystemAlbum; },
@@ -94,6 +96,7 @@ TTonariaGlobals::~TTonariaGlobals()
     SystemAlbum = nullptr;
     Albums.clear();
     SetLibraryListener(nullptr);
+    ZipMan.reset(); // removes what it unpacked, before the folder goes
     if (theGlobals == this)
         theGlobals = nullptr;
     // Only an empty folder goes; whatever is still unpacked there stays for the next start.

@@ -12,6 +12,7 @@
 #include "library/album.h"
 #include "library/albumfile.h"
 #include "library/librarylistener.h"
+#include "packages/zipman.h"
 #include "platform/system/registry.h"
 #include "platform/system/registrystore.h"
 #include "settings/preferences.h"
@@ -93,6 +94,9 @@ public:
     bool Sleeping = false;
     bool StartingUp = true;
     bool StoppedAtEnd = true;
+
+    // The package manager: unpacks the entries of ".zip" titles into TempFolder.
+    std::unique_ptr<TZipMan> ZipMan;
 
     // The peak meter's fall: per update the shown level drops by the larger of MeterMinFall and
     // (level - minimum) * MeterFallFactor, rounded.
