@@ -2,6 +2,7 @@
 #include "platform/ui/qtmessageservice.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTextStream>
 
 #include <cstdio>
@@ -17,6 +18,8 @@ int main(int argc, char *argv[])
     if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
         setMessageService(&boxes);
 
+    const QScreen *screen = QGuiApplication::primaryScreen();
     QTextStream out(stdout);
-    return RunSessionReport(QCoreApplication::applicationFilePath(), out);
+    return RunSessionReport(QCoreApplication::applicationFilePath(), screen ? screen->depth() : 24,
+                            out);
 }

@@ -1,14 +1,18 @@
 #include "core/sessionreport.h"
 
 #include "core/tonariaglobals.h"
+#include "localisation/languagemanager.h"
 
 #include <algorithm>
 
-int RunSessionReport(const QString &executablePath, QTextStream &out)
+int RunSessionReport(const QString &executablePath, int colourDepth, QTextStream &out)
 {
-    TTonariaGlobals globals(executablePath);
+    TTonariaGlobals globals(executablePath, colourDepth);
     globals.LoadPreferences();
-    const bool languageLoaded = globals.LoadLanguage();
+    globals.ApplyPreferences();
+    const bool languageLoaded = !languageManager().Lookup(QStringLiteral("Globals"),
+                                                          QStringLiteral("ErrFileLoad"))
+                                     .isEmpty();
     globals.LoadAlbumList();
 
     // The saved album position, clamped to the list.

@@ -7,5 +7,5 @@
 #include <QString>
 #include <QTextStream>
 
-// Returns the process exit status.
-int RunSessionReport(const QString &executablePath, QTextStream &out);
+// The screen's colour depth chooses the default colours. Returns the process exit status.
+int RunSessionReport(const QString &executablePath, int colourDepth, QTextStream &out);

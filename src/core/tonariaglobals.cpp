@@ -6,6 +6,7 @@
 #include "platform/system/messageservice.h"
 #include "platform/system/programfolder.h"
 #include "platform/system/tempfolder.h"
+#include "playback/sonoricplayer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -175,7 +176,7 @@ int TTonariaGlobals::CurrentAlbumIndex() const
 
 bool TTonariaGlobals::IsTitleLoaded() const
 {
-    return (PlayerOpened && PlayerOpened()) || LoadedTitle != nullptr;
+    return (Player && Player->Opened()) || LoadedTitle != nullptr;
 }
 
 void TTonariaGlobals::SetTickInterval(int ms)
@@ -217,6 +218,18 @@ bool TTonariaGlobals::SavePreferences()
         return true;
     ShowMessageText(error, MB_ICONERROR);
     return false;
+}
+
+void TTonariaGlobals::ApplyPreferences()
+{
+    if (OnApplyToWindows)
+        OnApplyToWindows();
+    LoadLanguage();
+    if (OnLocaliseForms)
+        OnLocaliseForms();
+    if (Player)
+        Player->SetFileMIDIReset(Reset ? ResetFolder + ResetFile : QString());
+    UpdateControls();
 }
 
 void TTonariaGlobals::TitleDisposed(const TTitle *title)

@@ -113,7 +113,7 @@ public:
     void SortAlbums();
     // Saves and unloads the current album, loads the new one.
     void SetCurrentAlbum(TAlbum *album);
-    // A title is open in the player, or at least chosen for it.
+    // A title is open in the player, or chosen for it.
     bool IsTitleLoaded() const;
     void SetTickInterval(int ms);
     static QString PadNumber(int value, int width);
@@ -127,12 +127,17 @@ public:
     // Reads and writes the preferences through the registry file.
     void LoadPreferences();
     bool SavePreferences();
+    // Pushes the values into what exists: the windows' looks (through OnApplyToWindows), the
+    // language and the windows' texts (OnLocaliseForms), the player's MIDI reset file, and the
+    // control states.
+    void ApplyPreferences();
 
     // Hooks for the layers above: control states changed, an album was loaded, the player has
     // a medium open. Empty until the station sets them.
     std::function<void()> OnUpdateControls;
     std::function<void(TAlbum &)> OnAlbumLoaded;
-    std::function<bool()> PlayerOpened;
+    std::function<void()> OnApplyToWindows;
+    std::function<void()> OnLocaliseForms;
 
     void UpdateControls()
     {

@@ -1,4 +1,6 @@
 #include "core/tonariaglobals.h"
+#include "localisation/showmessage.h"
+#include "playback/sonoricplayer.h"
 #include "platform/system/messageservice.h"
 #include "support/testenv.h"
 
@@ -150,4 +152,31 @@ TEST(Globals, PreferencesRoundTripThroughTheRegistryFile)
     g.LoadPreferences();
     EXPECT_EQ(g.PauseDelay, 3000);
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST(Globals, ApplyingPreferencesLoadsTheLanguageAndSetsTheResetFile)
+{
+    TTestEnvironment env;
+    TScriptedMessageService boxes;
+    TTonariaGlobals g(QStringLiteral("/nonexistent/tonaria"));
+    TSonoricPlayer player;
+    g.Player = &player;
+    int localised = 0, updates = 0;
+    g.OnLocaliseForms = [&] { ++localised; };
+    g.OnUpdateControls = [&] { ++updates; };
+
+    g.Reset = true;
+    g.ResetFile = QStringLiteral("GM Reset.mid");
+    g.ApplyPreferences();
+    EXPECT_EQ(player.FileMIDIReset(), g.ResetFolder + QStringLiteral("GM Reset.mid"));
+    EXPECT_TRUE(QFileInfo::exists(player.FileMIDIReset()));
+    EXPECT_FALSE(GetMessageText(QStringLiteral("ErrFileLoad")).startsWith(QStringLiteral("[Cannot")));
+    EXPECT_EQ(localised, 1);
+    EXPECT_EQ(updates, 1);
+
+    g.Reset = false;
+    g.ApplyPreferences();
+    EXPECT_TRUE(player.FileMIDIReset().isEmpty());
+    EXPECT_TRUE(boxes.boxes().empty());
+    g.Player = nullptr;
 }
