@@ -63,7 +63,9 @@ TAudioOutput::~TAudioOutput() = default;
 std::unique_ptr<TAudioOutput> TAudioOutput::create(const QString &spec, QString *notice)
 {
     QStringList notes;
-    const QString text = spec.trimmed();
+    // No spec at all means the default.
+    const QString text =
+        spec.trimmed().isEmpty() ? QString::fromLatin1(Backends[0].word) : spec.trimmed();
     // "wav:/a/b:c.wav": the word ends at the first colon; the rest, colons and all, is the path.
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString word = colon < 0 ? text : text.left(colon);
@@ -100,7 +102,5 @@ std::unique_ptr<TAudioOutput> TAudioOutput::create(const QString &spec, QString 
 
 std::unique_ptr<TAudioOutput> TAudioOutput::createFromEnvironment(QString *notice)
 {
-    QString spec = qEnvironmentVariable("TONARIA_AUDIO");
-    if (spec.trimmed().isEmpty()) spec = QLatin1StringView(Backends[0].word);
-    return create(spec, notice);
+    return create(qEnvironmentVariable("TONARIA_AUDIO"), notice);
 }

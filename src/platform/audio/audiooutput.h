@@ -51,7 +51,8 @@ public:
     // and it has a fallback, the fallback is opened and *notice (when given) receives one line
     // saying what happened, for the caller to show; otherwise *notice is left empty. Returns null
     // only when nothing could be opened (a "render:" file that cannot be written); *notice then
-    // says why. An unknown spec is reported in *notice and the default ("sdl") is used.
+    // says why. An empty spec means the default ("sdl"); an unknown one is reported in *notice and
+    // the default is used.
     // Control thread; may block for as long as the sound system takes to open a device.
     static std::unique_ptr<TAudioOutput> create(const QString &spec, QString *notice);
 

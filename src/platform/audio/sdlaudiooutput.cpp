@@ -20,10 +20,13 @@ void quietAlsa(const char *, int, const char *, int, const char *, ...) {}
 
 class TQuietAlsa {
 public:
-    TQuietAlsa() { snd_lib_error_set_handler(&quietAlsa); }
-    ~TQuietAlsa() { snd_lib_error_set_handler(nullptr); }
+    TQuietAlsa() : previous_(snd_lib_error) { snd_lib_error_set_handler(&quietAlsa); }
+    ~TQuietAlsa() { snd_lib_error_set_handler(previous_); }
     TQuietAlsa(const TQuietAlsa &) = delete;
     TQuietAlsa &operator=(const TQuietAlsa &) = delete;
+
+private:
+    snd_lib_error_handler_t previous_;
 };
 
 QString sdlError()

@@ -40,6 +40,10 @@ void TWavAudioOutput::stop()
     stopPacing();
     pacingDone_.store(true);
     if (writerThread_.joinable()) writerThread_.join();
+    // Blocks lost at the very end still count on the clock: the file keeps its length.
+    const std::int64_t lost = framesRendered() - writer_->framesWritten();
+    if (lost > 0 && !writer_->writeSilence(lost) && error_.isEmpty())
+        error_ = writer_->errorString();
     if (!writer_->close() && error_.isEmpty()) error_ = writer_->errorString();
 }
 
