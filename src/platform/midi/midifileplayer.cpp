@@ -184,7 +184,8 @@ void TMidiFilePlayer::applyRequest(const Request &request, std::uint32_t serial)
 {
     const bool seeking = request.seekSerial != appliedSeekSerial_;
     const bool leavingPlay = audioMode_ == Playing && request.mode != Playing;
-    if (seeking || leavingPlay) sink_.allNotesOff();
+    // The first command also silences what an earlier user of the sink left sounding.
+    if (seeking || leavingPlay || appliedSerial_ == 0) sink_.allNotesOff();
     if (seeking) {
         appliedSeekSerial_ = request.seekSerial;
         const std::int64_t target = request.seekUs;

@@ -34,6 +34,7 @@ class TMidiFilePlayer : public TAudioSource {
 public:
     enum class Mode : int { Stopped = 0, Playing = 1, Paused = 2 };
 
+    // `file` must be a valid parsed file (not null).
     TMidiFilePlayer(std::shared_ptr<const TMidiFile> file, TMidiSink &sink);
     ~TMidiFilePlayer() override;
     TMidiFilePlayer(const TMidiFilePlayer &) = delete;
@@ -50,7 +51,10 @@ public:
     void stop();
     // Moves the position (clamped to 0..length), silencing and chasing; the mode is kept.
     void seek(std::int64_t ms);
-    // Stops and silences; the owner detaches the player from the mixer afterwards.
+    // Stops and silences on the next mix; the owner detaches the player from the mixer
+    // afterwards. A sink that goes on to another player is silenced by that player's first
+    // command; once the player is detached, the owner may also call the sink's allNotesOff()
+    // itself.
     void close();
 
     std::uint32_t positionMs() const;

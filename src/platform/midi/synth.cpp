@@ -79,8 +79,12 @@ TSynth::TSynth(int sampleRate, const QString &soundFont) : sampleRate_(sampleRat
         return;
     }
     soundFontId_ = fluid_synth_sfload(synth_, soundFont_.toLocal8Bit().constData(), 1);
-    if (soundFontId_ < 0)
+    if (soundFontId_ < 0) {
         errorText_ = QStringLiteral("The SoundFont \"%1\" cannot be loaded.").arg(soundFont_);
+        // Without instruments the synthesizer is of no use; it takes messages and stays silent.
+        delete_fluid_synth(synth_);
+        synth_ = nullptr;
+    }
 }
 
 TSynth::~TSynth()

@@ -10,9 +10,11 @@
 // audio thread while it is attached to the mixer): the instance is built without FluidSynth's
 // internal lock, so two threads must never drive it at once.
 //
-// Timing: FluidSynth renders in internal blocks of 64 frames and starts events that arrive
-// during a block at the start of its next block. render() keeps the split exact on our side, so
-// an event sent after render(n) lands at most 63 frames (1.4 ms at 44.1 kHz) late.
+// Timing: FluidSynth renders in internal blocks of 64 frames and applies an event at the start
+// of its next block; its interface has no way to start a note inside a block. The player splits
+// render() exactly at each event's frame, so an event is heard at most 63 frames (1.4 ms at
+// 44.1 kHz) after its true position, never early; the audio output must run at the rate the
+// synthesizer was created with.
 
 #include "platform/midi/midisink.h"
 
