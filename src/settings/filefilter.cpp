@@ -128,3 +128,20 @@ QString BuildFileFilter(const QList<TFilterDevice> &devices, const QList<TMciExt
     }
     return filter + QStringLiteral("All files (*.*)|*.*");
 }
+
+QStringList QtNameFilters(const QString &filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(u'|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        // The description's own list of patterns gives way to the dialog's.
+        if (description.endsWith(u')')) {
+            const qsizetype open = description.lastIndexOf(QStringLiteral(" ("));
+            if (open >= 0) description.truncate(open);
+        }
+        const QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        result.append(description + QStringLiteral(" (") + patterns.join(u' ') + u')');
+    }
+    return result;
+}

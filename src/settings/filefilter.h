@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,3 +28,7 @@ struct TFilterDevice {
 // device that is not installed is left out.
 QString BuildFileFilter(const QList<TFilterDevice> &devices,
                         const QList<TMciExtension> &extensions);
+
+// The same filter as Qt's file dialog takes it: one "description (pattern pattern)" entry per
+// pair, e.g. "MIDI Sequencer (*.mid *.rmi)".
+QStringList QtNameFilters(const QString &filter);

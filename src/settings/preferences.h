@@ -45,7 +45,8 @@ public:
     void SetPreferenceDefaults(int colourDepth);
     // Reads the Visible, Invisible and Plugins keys (creating missing keys). A value that is
     // missing, of the wrong kind, empty (for texts) or out of range keeps its current value.
-    // The obsolete values "SU", "SUDate" and "SUURL" are deleted.
+    // The obsolete values "SU", "SUDate" and "SUURL" are deleted. The registry is left with no
+    // key open.
     void LoadPreferences(TRegistry &registry);
     // Writes every value, CurAlbum first set to curAlbumIndex (-1 for none), the Plugins key
     // replaced by PluginList, and the association class "Tonaria3.MediaFile" whose open

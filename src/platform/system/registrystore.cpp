@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -126,6 +127,17 @@ std::optional<QString> readQuoted(const QString &line, qsizetype &pos)
         ++i;
     }
     return std::nullopt;
+}
+
+// The hives a file may hold; sections of any other name are skipped.
+bool isHiveName(const QString &name)
+{
+    static const char *const hives[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
+                                        "HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
+    for (const char *hive : hives) {
+        if (name.compare(QLatin1String(hive), Qt::CaseInsensitive) == 0) return true;
+    }
+    return false;
 }
 
 std::optional<std::uint32_t> parseDword(const QString &digits)
@@ -468,12 +480,9 @@ void TRegistryStore::parseValueLine(TKey *key, const QString &line, const QStrin
         }
     }
 
+    if (data == QLatin1String("-"))
+        return; // the registry editor's mark for a deleted value: nothing to keep
     TValue value{name, TKind::Other, 0, QString()};
-    if (data == QLatin1String("-")) {
-        // The registry editor's mark for a deleted value.
-        key->removeValue(name);
-        return;
-    }
     if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
         if (const auto dword = parseDword(data.mid(6).trimmed())) {
             value.kind = TKind::Dword;
@@ -507,8 +516,7 @@ void TRegistryStore::parse(const QByteArray &bytes)
             const qsizetype close = line.lastIndexOf(u']');
             if (close < 0) continue;
             QStringList names = splitPath(line.mid(1, close - 1));
-            if (names.isEmpty() ||
-                !names.first().startsWith(QLatin1String("HKEY_"), Qt::CaseInsensitive))
+            if (names.isEmpty() || !isHiveName(names.first()))
                 continue; // also "[-HKEY_...]", the editor's mark for a deleted key
             if (names.size() > kMaxKeyDepth + 1 ||
                 !std::all_of(names.cbegin(), names.cend(), isValidKeyName))
@@ -523,6 +531,7 @@ void TRegistryStore::parse(const QByteArray &bytes)
             parseValueLine(current, line, lines, i);
     }
     modified_ = false;
+    read_ = true;
 }
 
 bool TRegistryStore::load(QString *error)
@@ -532,6 +541,7 @@ bool TRegistryStore::load(QString *error)
     if (!file.exists()) {
         clear();
         modified_ = false;
+        read_ = true;
         return true;
     }
     auto fail = [&](const QString &why) {
@@ -559,6 +569,8 @@ bool TRegistryStore::save(QString *error)
         return false;
     };
     if (refuseSave_) return fail(QStringLiteral("it could not be read, so it is left as it is"));
+    if (!read_ && QFileInfo::exists(filePath_))
+        return fail(QStringLiteral("it was never read, so it is left as it is"));
 
     const QString folder = QFileInfo(filePath_).absolutePath();
     if (!QFileInfo(folder).isDir()) {

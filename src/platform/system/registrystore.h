@@ -14,13 +14,15 @@
 // Strings escape "\\" and "\""; line breaks, tabs and other control characters inside a string
 // or a name are written as \r, \n, \t or \xHH so that every entry stays on one line.
 // Values of other kinds found in the file (hex:..., a malformed dword) are kept as they stand and
-// written back unchanged, but read as missing. Unknown lines are skipped; nothing in the file can
-// make loading fail other than an unreadable or oversized file.
+// written back unchanged, but read as missing; so are the sections of the other standard hives.
+// Unknown lines, sections of unknown hives and key paths deeper or longer than the limits below
+// are skipped; nothing in the file can make loading fail other than an unreadable or oversized
+// file. Text is UTF-8 (a UTF-16 file with its byte-order mark is read too), with CR LF line ends
+// when written and CR, LF or CR LF when read.
 //
 // Threads: one thread at a time (the main thread in the program).
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -57,7 +59,7 @@ public:
     bool load(QString *error = nullptr);
     // Writes the whole registry atomically (a temporary file in the same folder, then a rename)
     // with mode 0600, creating the folder. On failure returns false and a text; the old file
-    // stays as it was.
+    // stays as it was. An existing file is never replaced by a store that has not read it.
     bool save(QString *error = nullptr);
     // True when something changed since the last load or save.
     bool isModified() const { return modified_; }
@@ -106,4 +108,5 @@ private:
     std::vector<std::unique_ptr<TKey>> roots_;
     bool modified_ = false;
     bool refuseSave_ = false;
+    bool read_ = false; // the contents came from load() or parse()
 };

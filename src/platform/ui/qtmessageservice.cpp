@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 
-#include <array>
+#include <vector>
 
 namespace {
 
