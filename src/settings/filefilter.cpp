@@ -1,5 +1,7 @@
 #include "settings/filefilter.h"
 
+#include "library/commatext.h"
+
 #include <QSet>
 #include <QStringList>
 
@@ -15,59 +17,13 @@ QString asciiLower(QString text)
     return text;
 }
 
-bool isSeparator(QChar c)
-{
-    return c.unicode() >= 1 && c.unicode() <= 32;
-}
-
-// Splits comma text: items separated by commas or blanks, an item in double quotes running to
-// its closing quote with doubled quotes standing for one.
-QStringList splitCommaText(const QString &text)
-{
-    QStringList items;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isSeparator(text[i]))
-        ++i;
-    while (i < n) {
-        QString item;
-        if (text[i] == u'"') {
-            ++i;
-            while (i < n) {
-                if (text[i] == u'"') {
-                    if (i + 1 < n && text[i + 1] == u'"') {
-                        item += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item += text[i++];
-            }
-        } else {
-            while (i < n && !isSeparator(text[i]) && text[i] != u',')
-                item += text[i++];
-        }
-        items.append(item);
-        while (i < n && isSeparator(text[i]))
-            ++i;
-        if (i < n && text[i] == u',') {
-            ++i;
-            while (i < n && isSeparator(text[i]))
-                ++i;
-        }
-    }
-    return items;
-}
-
 // The usable extensions of a list, in their order, each once. An empty item, or one that would
 // break the filter's "|" structure, is left out.
 QStringList extensionsOf(const QString &list)
 {
     QStringList result;
     QSet<QString> seen;
-    for (const QString &item : splitCommaText(list)) {
+    for (const QString &item : SplitCommaText(list)) {
         if (item.isEmpty() || item.contains(u'|') ||
             std::any_of(item.cbegin(), item.cend(), [](QChar c) { return c.unicode() < 32; }))
             continue;

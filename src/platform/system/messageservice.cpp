@@ -30,12 +30,14 @@ void setMessageService(TMessageService *service)
 
 int defaultAnswer(unsigned flags)
 {
+    // The answer that changes least: nobody saw the question, so nothing is retried, removed
+    // or overwritten on their behalf.
     switch (flags & MB_TYPEMASK) {
-    case MB_OKCANCEL: return IDOK;
-    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_OKCANCEL:
     case MB_YESNOCANCEL:
-    case MB_YESNO: return IDYES;
-    case MB_RETRYCANCEL: return IDRETRY;
+    case MB_RETRYCANCEL: return IDCANCEL;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_YESNO: return IDNO;
     default: return IDOK;
     }
 }

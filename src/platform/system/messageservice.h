@@ -44,16 +44,17 @@ public:
 };
 
 // The service in use. Until a window system installs one, boxes are written to standard
-// error and answered with the box's first button, so that a headless run never waits.
+// error and answered with defaultAnswer(), so that a headless run never waits.
 TMessageService &messageService();
 // Installs a service (not owned); nullptr restores the console one.
 void setMessageService(TMessageService *service);
 
-// The first button of a box of these flags: the answer given when nobody can be asked.
+// The answer given when nobody can be asked: the one that changes least (Cancel, No, Abort,
+// or OK for a box with only that button).
 int defaultAnswer(unsigned flags);
 
-// A service for tests: records every box and gives the queued answers in order, then the
-// box's first button when the queue is empty.
+// A service for tests: records every box and gives the queued answers in order, then
+// defaultAnswer() when the queue is empty.
 class TScriptedMessageService : public TMessageService {
 public:
     struct TBox {

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-std::uint32_t timeGetTime()
+extern "C" uint32_t timeGetTime(void)
 {
     using namespace std::chrono;
     // Wraps after 49.7 days, as the multimedia clock does.

@@ -1,0 +1,6 @@
+#include "packages/zipstreamerror.h"
+
+EZipStreamError::EZipStreamError(const QString &message)
+    : message_(message), utf8_(message.toUtf8())
+{
+}
