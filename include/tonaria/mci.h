@@ -183,7 +183,7 @@ typedef uint32_t MCIDEVICEID; /* 1, 2, ... for open devices */
 #define MCI_FORMAT_SAMPLES 9u
 #define MCI_FORMAT_TMSF 10u
 
-/* ---- Modes (MCI_STATUS_MODE) ------------------------------------------------------------------ */
+/* ---- Modes (MCI_STATUS_MODE) ----------------------------------------------------------------- */
 #define MCI_STRING_OFFSET 512u
 #define MCI_MODE_NOT_READY 524u
 #define MCI_MODE_STOP 525u
@@ -193,7 +193,7 @@ typedef uint32_t MCIDEVICEID; /* 1, 2, ... for open devices */
 #define MCI_MODE_PAUSE 529u
 #define MCI_MODE_OPEN 530u
 
-/* ---- Device types (MCI_GETDEVCAPS_DEVICE_TYPE, MCI_SYSINFO wDeviceType) ------------------------ */
+/* ---- Device types (MCI_GETDEVCAPS_DEVICE_TYPE, MCI_SYSINFO wDeviceType) ---------------------- */
 #define MCI_DEVTYPE_VCR 513u
 #define MCI_DEVTYPE_VIDEODISC 514u
 #define MCI_DEVTYPE_OVERLAY 515u
@@ -208,7 +208,7 @@ typedef uint32_t MCIDEVICEID; /* 1, 2, ... for open devices */
 #define MCI_DEVTYPE_FIRST MCI_DEVTYPE_VCR
 #define MCI_DEVTYPE_LAST MCI_DEVTYPE_SEQUENCER
 
-/* ---- Completion notices ------------------------------------------------------------------------ */
+/* ---- Completion notices ---------------------------------------------------------------------- */
 /* The message number of a completion notice; wParam = one of the MCI_NOTIFY_ codes, lParam = the
  * device ID. In the host a notice reaches the receiver as a Qt event of type
  * QEvent::User + MM_MCINOTIFY (see src/platform/mci/mcinotifyevent.h). */

@@ -197,19 +197,7 @@ MCIERROR TMciDevice::play(std::uintptr_t flags, const MCI_PLAY_PARMS *params)
     if (!attached_) return MCIERR_WAVE_OUTPUTSINUSE;
     transport_->play(from, to);
     if (flags & MCI_NOTIFY) owePending(mciReceiver(params->dwCallback));
-    if (!(flags & MCI_WAIT)) return 0;
-
-    const MCIERROR error = waitForEnd();
-    if (error != 0) {
-        transport_->stop();
-        if (pending_) {
-            pending_ = false;
-            postMciNotify(pendingReceiver_, MCI_NOTIFY_FAILURE, id_);
-        }
-        return error;
-    }
-    poll();
-    return 0;
+    return (flags & MCI_WAIT) ? waitForEnd() : 0;
 }
 
 MCIERROR TMciDevice::waitForEnd()
@@ -226,9 +214,17 @@ MCIERROR TMciDevice::waitForEnd()
             lastFrames = frames;
             lastMove = Clock::now();
         } else if (!output_.isRunning() || Clock::now() - lastMove > kStallLimit) {
+            // The output died or stalled: play cannot end; it fails instead of hanging.
+            transport_->stop();
+            if (pending_) {
+                pending_ = false;
+                postMciNotify(pendingReceiver_, MCI_NOTIFY_FAILURE, id_);
+                pendingReceiver_.clear();
+            }
             return MCIERR_HARDWARE;
         }
     }
+    poll(); // the notice of a play that ended goes out now
     return 0;
 }
 
@@ -258,12 +254,7 @@ MCIERROR TMciDevice::resume(std::uintptr_t flags, const MCI_GENERIC_PARMS *param
         transport_->resume();
     }
     if (flags & MCI_NOTIFY) owePending(mciReceiver(params->dwCallback));
-    if (flags & MCI_WAIT) {
-        const MCIERROR error = waitForEnd();
-        if (error != 0) return error;
-        poll();
-    }
-    return 0;
+    return (flags & MCI_WAIT) ? waitForEnd() : 0;
 }
 
 MCIERROR TMciDevice::stop(std::uintptr_t flags)

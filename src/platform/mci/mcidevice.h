@@ -73,7 +73,8 @@ private:
     void retirePending(std::uintptr_t flags);
     void owePending(const QPointer<QObject> &receiver);
     void attachSource();
-    // Blocks until play has reached its end; 0, or MCIERR_HARDWARE when the output stalls.
+    // Blocks until play has reached its end and delivers the pending notice: 0; or stops play,
+    // fails the notice and answers MCIERR_HARDWARE when the output died or stalled.
     MCIERROR waitForEnd();
 
     const MCIDEVICEID id_;

@@ -123,8 +123,7 @@ TEST_F(MciSequencerTest, PauseHoldsThePositionAndResumeGoesOn)
     spin(400);
     ASSERT_EQ(simple(id, MCI_PAUSE, MCI_WAIT), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PAUSE);
-    spin(30); // the audio thread takes the pause at its next block
-    const std::uintptr_t paused = statusOf(id, MCI_STATUS_POSITION);
+    const std::uintptr_t paused = settledPosition(id);
     EXPECT_GT(paused, 200u);
     EXPECT_LT(paused, 2000u);
     spin(300);
@@ -136,8 +135,7 @@ TEST_F(MciSequencerTest, PauseHoldsThePositionAndResumeGoesOn)
 
     // Stop keeps the position; resume on a stopped device changes nothing.
     ASSERT_EQ(simple(id, MCI_STOP, MCI_WAIT), 0u);
-    spin(30);
-    const std::uintptr_t stopped = statusOf(id, MCI_STATUS_POSITION);
+    const std::uintptr_t stopped = settledPosition(id);
     ASSERT_EQ(simple(id, MCI_RESUME, 0), 0u);
     spin(100);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);

@@ -132,6 +132,18 @@ std::uintptr_t statusOf(MCIDEVICEID id, std::uint32_t item)
     return statusItem(id, item, value) == 0 ? value : 0xDEAD;
 }
 
+std::uintptr_t settledPosition(MCIDEVICEID id)
+{
+    std::uintptr_t last = statusOf(id, MCI_STATUS_POSITION);
+    for (int i = 0; i < 40; ++i) {
+        spin(50);
+        const std::uintptr_t now = statusOf(id, MCI_STATUS_POSITION);
+        if (now == last) break;
+        last = now;
+    }
+    return last;
+}
+
 MCIERROR closeDevice(MCIDEVICEID id)
 {
     return mciSendCommand(id, MCI_CLOSE, MCI_WAIT, 0);

@@ -47,6 +47,9 @@ MCIERROR openFile(const QString &path, MCIDEVICEID &id, const char *type = nullp
 MCIERROR statusItem(MCIDEVICEID id, std::uint32_t item, std::uintptr_t &value,
                     std::uint32_t extraFlags = 0, std::uint32_t track = 0);
 std::uintptr_t statusOf(MCIDEVICEID id, std::uint32_t item); // 0xDEAD on error
+// The position once the audio thread has taken a pause or stop: the same in two readings 50 ms
+// apart (the output may be slow to run its next block on a busy machine).
+std::uintptr_t settledPosition(MCIDEVICEID id);
 MCIERROR closeDevice(MCIDEVICEID id);
 QString errorText(MCIERROR code);
 

@@ -76,8 +76,7 @@ TEST_F(MciWaveTest, PauseSeekAndEndOnTheClock)
     MCI_GENERIC_PARMS generic{};
     ASSERT_EQ(mciSendCommand(id, MCI_PAUSE, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&generic)),
               0u);
-    spin(30);
-    const std::uintptr_t paused = statusOf(id, MCI_STATUS_POSITION);
+    const std::uintptr_t paused = settledPosition(id);
     EXPECT_GT(paused, 50u);
     EXPECT_LT(paused, 900u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PAUSE);
