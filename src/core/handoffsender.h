@@ -1,0 +1,43 @@
+#pragma once
+// The second start's side of the hand-off: over a connected channel, asks the first instance
+// who it is and whether it takes a hand-off, then sends the command line item by item (play,
+// close, one request per file) and ends the batch with a commit. Each request waits for its
+// reply before the next goes out.
+//
+// Threads: the thread that owns the channel (a second start's main thread); blocking.
+
+#include "core/commandline.h"
+
+#include <QString>
+
+class TLocalChannelClient;
+class TMessageService;
+
+class THandoffSender {
+public:
+    enum TResult {
+        Delivered,   // the whole batch, commit included, was answered
+        Unanswered,  // the connection closed before the first reply: nothing was handed over
+        NotStation,  // the other end did not identify itself as the station
+        Declined,    // the station answered the query with a refusal
+        Interrupted, // a reply did not come in time or the connection broke mid-batch
+    };
+
+    // identifyTimeoutMs bounds the wait for the first reply (the first instance may still be
+    // starting up); replyTimeoutMs bounds each later one.
+    THandoffSender(TLocalChannelClient &channel, TMessageService &messages, int identifyTimeoutMs,
+                   int replyTimeoutMs);
+
+    TResult send(const TCommandLine &line);
+    // What went wrong, for the console; empty after Delivered.
+    QString errorString() const { return error_; }
+
+private:
+    bool request(std::uint32_t code, const QString &text, int timeoutMs, std::int32_t &reply);
+
+    TLocalChannelClient &channel_;
+    TMessageService &messages_;
+    int identifyTimeoutMs_;
+    int replyTimeoutMs_;
+    QString error_;
+};
