@@ -1,0 +1,200 @@
+#include "core/commandline.h"
+#include "core/singleinstance.h"
+#include "handoff_support.h"
+#include "platform/system/instancelock.h"
+#include "platform/system/localchannelserver.h"
+#include "platform/system/messageservice.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QThread>
+#include <memory>
+
+namespace {
+
+// Runs a second start on a thread of its own while this thread turns the event loop for
+// whatever serves the channel here.
+class TSecondStart {
+public:
+    TSecondStart(const QString &folder, const QStringList &args, TSingleInstanceOptions options)
+    {
+        thread_ = startAside([=, this] {
+            TSingleInstance instance(folder, messages_, options);
+            role_ = instance.start(ParseCommandLine(args));
+            error_ = instance.errorString();
+            instance.release();
+        });
+    }
+    ~TSecondStart() { thread_->wait(); }
+    TSingleInstance::TRole finish()
+    {
+        EXPECT_TRUE(finishAside(*thread_));
+        return role_;
+    }
+    QString error() const { return error_; }
+
+private:
+    TScriptedMessageService messages_; // answers any box the second start shows
+    std::unique_ptr<QThread> thread_;
+    TSingleInstance::TRole role_ = TSingleInstance::Failed;
+    QString error_;
+};
+
+TSingleInstanceOptions quick()
+{
+    TSingleInstanceOptions options;
+    options.startWaitMs = 500;
+    options.identifyTimeoutMs = 500;
+    options.replyTimeoutMs = 500;
+    return options;
+}
+
+// A stand-in first instance: holds the lock and serves the channel with a raw handler.
+struct TRawFirst {
+    explicit TRawFirst(const QString &folder)
+        : lock(folder), server(folder + QStringLiteral("/instance.socket"))
+    {
+        EXPECT_TRUE(lock.tryLock());
+    }
+    TInstanceLock lock;
+    TLocalChannelServer server;
+    std::vector<THandoffRecord> seen;
+    void answer(std::function<std::int32_t(std::uint32_t)> reply)
+    {
+        EXPECT_TRUE(server.listen());
+        server.setHandler([this, reply](std::uint32_t code, const QString &text) {
+            seen.push_back({code, text});
+            return reply(code);
+        });
+    }
+};
+
+} // namespace
+
+TEST(HandoffInstance, SecondStartSendsItsCommandLineInOrderAndNamesPassWhole)
+{
+    QTemporaryDir dir;
+    TRawFirst first(dir.path());
+    first.answer([](std::uint32_t code) { return code == HandoffIdentify ? 32454 : 0; });
+
+    const QString longName =
+        QStringLiteral("/music/") + QString(10000, u'x') + QStringLiteral(".mid");
+    const QString oddName =
+        QStringLiteral("/m/line\nbreak \"quoted\" 'x' \u00e9\u00e8 \u4e2d\u6587.mid");
+    TSecondStart second(dir.path(),
+                        {QStringLiteral("/Play"), longName, QString(), QStringLiteral("/nope"),
+                         oddName, QStringLiteral("/CLOSE")},
+                        quick());
+    EXPECT_EQ(second.finish(), TSingleInstance::HandedOff) << second.error().toStdString();
+    EXPECT_EQ(first.seen, (std::vector<THandoffRecord>{{HandoffIdentify, {}},
+                                                       {HandoffQuery, {}},
+                                                       {HandoffPlay, {}},
+                                                       {HandoffAddFile, longName},
+                                                       {HandoffAddFile, oddName},
+                                                       {HandoffClose, {}},
+                                                       {HandoffCommit, {}}}));
+}
+
+TEST(HandoffInstance, SecondStartStopsAtAWrongIdentityOrARefusal)
+{
+    for (const bool refuse : {false, true}) {
+        QTemporaryDir dir;
+        TRawFirst first(dir.path());
+        first.answer([refuse](std::uint32_t code) {
+            if (code == HandoffIdentify) return refuse ? 32454 : 1;
+            return code == HandoffQuery ? 1 : 0;
+        });
+        TSecondStart second(dir.path(), {QStringLiteral("a.mid")}, quick());
+        EXPECT_EQ(second.finish(), TSingleInstance::Failed);
+        EXPECT_FALSE(second.error().isEmpty());
+        const std::size_t expected = refuse ? 2 : 1; // identify, then query when it identified
+        EXPECT_EQ(first.seen.size(), expected);
+    }
+}
+
+TEST(HandoffInstance, SilentOrAbsentFirstInstanceFailsWithinItsBound)
+{
+    QTemporaryDir dir;
+    // Holds the lock but never opens its channel: the second start gives up after its wait.
+    TRawFirst first(dir.path());
+    TSecondStart absent(dir.path(), {QStringLiteral("a.mid")}, quick());
+    EXPECT_EQ(absent.finish(), TSingleInstance::Failed);
+    EXPECT_TRUE(absent.error().contains(QStringLiteral("did not open")));
+
+    // Opens its channel but never answers (it is stuck): the wait for the reply is bounded.
+    ASSERT_TRUE(first.server.listen());
+    TSecondStart silent(dir.path(), {QStringLiteral("a.mid")}, quick());
+    EXPECT_EQ(silent.finish(), TSingleInstance::Failed);
+    EXPECT_TRUE(first.seen.empty());
+
+    // With no arguments there is nothing to hand over, and nobody is asked.
+    TSecondStart empty(dir.path(), {}, quick());
+    EXPECT_EQ(empty.finish(), TSingleInstance::NothingToDo);
+}
+
+TEST(HandoffInstance, RequestsWaitUntilTheReceiverIsAttachedThenReachTheStation)
+{
+    QTemporaryDir dir;
+    TScriptedMessageService boxes;
+    TSingleInstance instance(dir.path(), boxes);
+    ASSERT_EQ(instance.start(ParseCommandLine({QStringLiteral("own.mid")})),
+              TSingleInstance::First);
+    ASSERT_TRUE(instance.channelOpen());
+
+    TSingleInstanceOptions patient = quick();
+    patient.identifyTimeoutMs = 20000;
+    TSecondStart second(dir.path(), {QStringLiteral("/play"), QStringLiteral("a.mid")}, patient);
+    // The station is still starting: the request is held, not refused.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    TRecordingTarget target;
+    THandoffReceiver receiver(target);
+    instance.attach(receiver);
+    EXPECT_EQ(second.finish(), TSingleInstance::HandedOff);
+    EXPECT_EQ(target.records,
+              (std::vector<THandoffRecord>{{HandoffPlay, {}},
+                                           {HandoffAddFile, QStringLiteral("a.mid")},
+                                           {HandoffCommit, {}}}));
+}
+
+TEST(HandoffInstance, AStartWaitingOnAClosingInstanceBecomesTheFirst)
+{
+    QTemporaryDir dir;
+    auto first = std::make_unique<TRawFirst>(dir.path());
+    TSingleInstanceOptions patient = quick();
+    patient.startWaitMs = 20000;
+    TSecondStart next(dir.path(), {QStringLiteral("a.mid")}, patient);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    first.reset(); // the first instance ends: its lock goes
+    EXPECT_EQ(next.finish(), TSingleInstance::First);
+}
+
+TEST(HandoffInstance, TheRuntimeFolderIsPrivateAndNeverALink)
+{
+    QTemporaryDir runtime;
+    const QByteArray old = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const QString expected = runtime.path() + QStringLiteral("/tonaria");
+    const QByteArray native = expected.toLocal8Bit();
+
+    QString error;
+    EXPECT_EQ(PrepareInstanceFolder(&error), expected);
+    struct stat st {};
+    ASSERT_EQ(::lstat(native.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    ::chmod(native.constData(), 0755); // widened by someone: narrowed again
+    EXPECT_EQ(PrepareInstanceFolder(&error), expected);
+    ASSERT_EQ(::lstat(native.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    ::rmdir(native.constData());
+    QTemporaryDir elsewhere;
+    ASSERT_EQ(::symlink(elsewhere.path().toLocal8Bit().constData(), native.constData()), 0);
+    EXPECT_TRUE(PrepareInstanceFolder(&error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+
+    qputenv("XDG_RUNTIME_DIR", old);
+}
