@@ -9,7 +9,8 @@
 //
 // Threads: main thread only (the target is the station). Each call must return quickly: a
 // second start waits for every reply, and must be answered at once even while a title plays
-// or the pause between titles runs.
+// or the pause between titles runs. The target reports its own failures (message boxes) and
+// never lets an exception out: the call comes straight from the event loop.
 
 #include <QString>
 #include <cstdint>

@@ -17,6 +17,7 @@ bool THandoffSender::request(std::uint32_t code, const QString &text, int timeou
 {
     const auto answer = channel_.send(code, text, timeoutMs);
     if (!answer) {
+        failure_ = channel_.isConnected() ? TimedOut : Lost;
         error_ = QStringLiteral("The running instance of Tonaria did not answer (%1).")
                      .arg(channel_.errorString());
         return false;
@@ -29,12 +30,12 @@ THandoffSender::TResult THandoffSender::send(const TCommandLine &line)
 {
     error_.clear();
     std::int32_t reply = 0;
-    if (!request(HandoffIdentify, {}, identifyTimeoutMs_, reply)) return Unanswered;
+    if (!request(HandoffIdentify, {}, identifyTimeoutMs_, reply)) return failure_;
     if (reply != HandoffIdentifyReply) {
         error_ = QStringLiteral("Another program answers in place of the running Tonaria.");
         return NotStation;
     }
-    if (!request(HandoffQuery, {}, replyTimeoutMs_, reply)) return Interrupted;
+    if (!request(HandoffQuery, {}, replyTimeoutMs_, reply)) return failure_;
     if (reply != 0) {
         error_ = QStringLiteral("The running instance of Tonaria does not take files now.");
         return Declined;
@@ -61,8 +62,8 @@ THandoffSender::TResult THandoffSender::send(const TCommandLine &line)
         }
         if (!request(code, item.kind == TCommandLineItem::File ? item.fileName : QString(),
                      replyTimeoutMs_, reply))
-            return Interrupted;
+            return failure_;
     }
-    if (!request(HandoffCommit, {}, replyTimeoutMs_, reply)) return Interrupted;
+    if (!request(HandoffCommit, {}, replyTimeoutMs_, reply)) return failure_;
     return Delivered;
 }

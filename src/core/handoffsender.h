@@ -16,11 +16,12 @@ class TMessageService;
 class THandoffSender {
 public:
     enum TResult {
-        Delivered,   // the whole batch, commit included, was answered
-        Unanswered,  // the connection closed before the first reply: nothing was handed over
-        NotStation,  // the other end did not identify itself as the station
-        Declined,    // the station answered the query with a refusal
-        Interrupted, // a reply did not come in time or the connection broke mid-batch
+        Delivered,  // the whole batch, commit included, was answered
+        Lost,       // the other end closed the connection before the commit was answered: it
+                    // is going away, and what it took goes with it
+        TimedOut,   // a reply did not come in time
+        NotStation, // the other end did not identify itself as the station
+        Declined,   // the station answered the query with a refusal
     };
 
     // identifyTimeoutMs bounds the wait for the first reply (the first instance may still be
@@ -33,6 +34,7 @@ public:
     QString errorString() const { return error_; }
 
 private:
+    // False when no reply came; failure_ then says why.
     bool request(std::uint32_t code, const QString &text, int timeoutMs, std::int32_t &reply);
 
     TLocalChannelClient &channel_;
@@ -40,4 +42,5 @@ private:
     int identifyTimeoutMs_;
     int replyTimeoutMs_;
     QString error_;
+    TResult failure_ = Delivered;
 };

@@ -62,8 +62,9 @@ TSingleInstance::TRole TSingleInstance::start(const TCommandLine &line)
             client.disconnectFromServer();
             if (result == THandoffSender::Delivered) return HandedOff;
             error_ = sender.errorString();
-            // Nothing was handed over to an instance that went away: try again.
-            if (result != THandoffSender::Unanswered || deadline.hasExpired()) return Failed;
+            // An instance that cut the line is closing down and takes nothing with it: send
+            // the whole batch again, to it if it is still there or to whoever comes next.
+            if (result != THandoffSender::Lost || deadline.hasExpired()) return Failed;
         } else if (deadline.hasExpired()) {
             error_ = QStringLiteral("Tonaria is running but its hand-off channel did not open in "
                                     "time (%1); the files were not handed over.")
@@ -87,11 +88,15 @@ void TSingleInstance::attach(THandoffReceiver &receiver)
     });
 }
 
+void TSingleInstance::closeChannel()
+{
+    if (!server_) return;
+    server_->close();
+    server_.reset();
+}
+
 void TSingleInstance::release()
 {
-    if (server_) {
-        server_->close();
-        server_.reset();
-    }
+    closeChannel();
     if (lock_) lock_->unlock();
 }

@@ -9,7 +9,9 @@
 // the start keeps trying the channel and the lock, so that exactly one first instance comes
 // out of any number of simultaneous starts and no file handed over is lost.
 //
-// In main():
+// In main(), with the command line read from argv before QApplication takes out the options
+// it knows (a file may be called "-style"):
+//     const TCommandLine commandLine = ParseCommandLine(arguments without argv[0]);
 //     TSingleInstance instance(PrepareInstanceFolder(), messageService());
 //     switch (instance.start(commandLine)) {
 //     case TSingleInstance::First: break;             // go on: splash, station, message loop
@@ -18,7 +20,8 @@
 //     case TSingleInstance::Failed: print instance.errorString(); return 1;
 //     }
 //     ... once the station exists: instance.attach(receiver) ...
-//     ... after the message loop: instance.release() ...
+//     ... when the station's close goes ahead: instance.closeChannel() ...
+//     ... after the message loop and the station's destruction: instance.release() ...
 //
 // Threads: main thread only.
 
@@ -68,7 +71,12 @@ public:
     // First instance: from now on requests are handled by the receiver (not owned; it must
     // outlive the channel or be detached with release()). Until then they wait.
     void attach(THandoffReceiver &receiver);
-    // First instance, at the end: closes the channel, then gives up the lock.
+    // First instance, when its close goes ahead: takes no more hand-offs. Starts from now on
+    // wait for the lock instead and become the next first instance, so that their files are
+    // not handed to an instance that is going away. Connections cut mid-batch are sent again.
+    void closeChannel();
+    // First instance, at the very end (after the albums and preferences are saved): closes
+    // the channel if still open, then gives up the lock.
     void release();
 
     QString errorString() const { return error_; }

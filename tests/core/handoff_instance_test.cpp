@@ -159,15 +159,22 @@ TEST(HandoffInstance, RequestsWaitUntilTheReceiverIsAttachedThenReachTheStation)
                                            {HandoffCommit, {}}}));
 }
 
-TEST(HandoffInstance, AStartWaitingOnAClosingInstanceBecomesTheFirst)
+TEST(HandoffInstance, ABatchCutByAClosingInstanceGoesToTheNextFirstInstance)
 {
     QTemporaryDir dir;
-    auto first = std::make_unique<TRawFirst>(dir.path());
+    TRawFirst first(dir.path());
+    // The instance begins to close while a batch is under way: it shuts its channel in the
+    // middle of a request, and gives up the lock a moment later.
+    first.answer([&first](std::uint32_t code) {
+        if (code == HandoffAddFile) first.server.close();
+        return code == HandoffIdentify ? 32454 : 0;
+    });
     TSingleInstanceOptions patient = quick();
     patient.startWaitMs = 20000;
-    TSecondStart next(dir.path(), {QStringLiteral("a.mid")}, patient);
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    first.reset(); // the first instance ends: its lock goes
+    TSecondStart next(dir.path(), {QStringLiteral("a.mid"), QStringLiteral("b.mid")}, patient);
+    ASSERT_TRUE(spinUntil([&] { return !first.seen.empty() && !first.server.isListening(); }));
+    first.lock.unlock();
+    // The start's files are not lost with the old instance: it becomes the new one.
     EXPECT_EQ(next.finish(), TSingleInstance::First);
 }
 

@@ -70,3 +70,8 @@ void TLocalChannelClient::disconnectFromServer()
     }
     socket_->abort();
 }
+
+bool TLocalChannelClient::isConnected() const
+{
+    return socket_->state() == QLocalSocket::ConnectedState;
+}

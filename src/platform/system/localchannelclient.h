@@ -30,6 +30,8 @@ public:
     // long, the connection broke or the time ran out (see errorString()).
     std::optional<std::int32_t> send(std::uint32_t code, const QString &text, int timeoutMs);
     void disconnectFromServer();
+    // Still connected: after a failed send, the reply was late rather than the line cut.
+    bool isConnected() const;
 
     QString errorString() const { return error_; }
 
