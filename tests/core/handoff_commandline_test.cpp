@@ -1,5 +1,4 @@
 #include "core/commandline.h"
-#include "handoff_support.h"
 
 #include <gtest/gtest.h>
 
@@ -8,19 +7,10 @@ namespace {
 QStringList kinds(const TCommandLine &line)
 {
     QStringList out;
-    for (const auto &item : line.items) {
-        switch (item.kind) {
-        case TCommandLineItem::Play:
-            out << QStringLiteral("play");
-            break;
-        case TCommandLineItem::Close:
-            out << QStringLiteral("close");
-            break;
-        case TCommandLineItem::File:
-            out << QStringLiteral("file:") + item.fileName;
-            break;
-        }
-    }
+    for (const auto &item : line.items)
+        out << (item.kind == TCommandLineItem::Play    ? QStringLiteral("play")
+                : item.kind == TCommandLineItem::Close ? QStringLiteral("close")
+                                                       : QStringLiteral("file:") + item.fileName);
     return out;
 }
 
@@ -51,23 +41,4 @@ TEST(HandoffCommandLine, AnyArgumentCountsAsArgumentsEvenWhenNothingIsLeft)
     EXPECT_TRUE(onlyEmpty.hasArguments);
     EXPECT_TRUE(onlyEmpty.items.empty());
     EXPECT_FALSE(onlyEmpty.play());
-}
-
-TEST(HandoffReceiver, EachCodeActsOnceAndIsAnswered)
-{
-    TRecordingTarget target;
-    THandoffReceiver receiver(target);
-    EXPECT_EQ(receiver.handle(HandoffIdentify, {}), 32454);
-    EXPECT_EQ(receiver.handle(HandoffQuery, {}), 0);
-    EXPECT_EQ(receiver.handle(HandoffPlay, {}), 0);
-    EXPECT_EQ(receiver.handle(HandoffAddFile, QStringLiteral("x.mid")), 0);
-    EXPECT_EQ(receiver.handle(HandoffAddFile, QString()), 0); // a name-less title is nothing
-    EXPECT_EQ(receiver.handle(HandoffClose, QStringLiteral("ignored")), 0);
-    EXPECT_EQ(receiver.handle(99, QStringLiteral("y.mid")), 0);
-    EXPECT_EQ(receiver.handle(HandoffCommit, {}), 0);
-    EXPECT_EQ(target.records,
-              (std::vector<THandoffRecord>{{HandoffPlay, {}},
-                                           {HandoffAddFile, QStringLiteral("x.mid")},
-                                           {HandoffClose, {}},
-                                           {HandoffCommit, {}}}));
 }
