@@ -54,7 +54,7 @@ TSingleInstance::TRole TSingleInstance::start(const TCommandLine &line)
         if (!line.hasArguments) return NothingToDo;
 
         const int connectWait = static_cast<int>(std::min<qint64>(deadline.remainingTime(), 1000));
-        const auto connected = client.connectTo(socketPath_, std::max(connectWait, 0));
+        const auto connected = client.connectTo(socketPath_, std::max(connectWait, 100));
         if (connected == TLocalChannelClient::Connected) {
             THandoffSender sender(client, messages_, options_.identifyTimeoutMs,
                                   options_.replyTimeoutMs);
