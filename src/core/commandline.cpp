@@ -1,0 +1,77 @@
+#include "core/commandline.h"
+
+#include <algorithm>
+
+namespace {
+
+bool hasItem(const std::vector<TCommandLineItem> &items, TCommandLineItem::TKind kind)
+{
+    return std::any_of(items.begin(), items.end(),
+                       [kind](const TCommandLineItem &item) { return item.kind == kind; });
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size()) return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// "/" and a name of letters and digits ("/play", "/Close", "/loop", a lone "/"). Anything
+// else that begins with "/" is an absolute path: "/home/me/song.mid" is a file, not an option.
+bool isOption(const QString &argument)
+{
+    if (argument.front() != u'/') return false;
+    for (qsizetype i = 1; i < argument.size(); ++i) {
+        const char16_t c = argument[i].unicode();
+        const bool alnum =
+            (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+        if (!alnum) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList TCommandLine::files() const
+{
+    QStringList out;
+    for (const auto &item : items)
+        if (item.kind == TCommandLineItem::File) out.append(item.fileName);
+    return out;
+}
+
+bool TCommandLine::play() const
+{
+    return hasItem(items, TCommandLineItem::Play);
+}
+
+bool TCommandLine::close() const
+{
+    return hasItem(items, TCommandLineItem::Close);
+}
+
+TCommandLine ParseCommandLine(const QStringList &arguments)
+{
+    TCommandLine line;
+    line.hasArguments = !arguments.isEmpty();
+    for (const QString &argument : arguments) {
+        if (argument.isEmpty()) continue;
+        if (isOption(argument)) {
+            const QStringView name = QStringView(argument).mid(1);
+            // Only ASCII letters fold: "/PLAY" is "/play", a look-alike letter is not.
+            if (sameName(name, u"play"))
+                line.items.push_back({TCommandLineItem::Play, {}});
+            else if (sameName(name, u"close"))
+                line.items.push_back({TCommandLineItem::Close, {}});
+            continue;
+        }
+        line.items.push_back({TCommandLineItem::File, argument});
+    }
+    return line;
+}
