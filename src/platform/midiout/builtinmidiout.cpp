@@ -27,14 +27,18 @@ TAttachment &attachment()
 
 bool AttachBuiltInMidiOut(TMciLayer &layer, TMidiOutSystem &outputs)
 {
-    DetachBuiltInMidiOut();
     TAudioOutput *output = layer.audioOutput();
     if (!output) return false;
     auto device = std::make_shared<TSynthMidiOut>(output->sampleRate());
     const std::shared_ptr<TMidiOutDevice> previous = outputs.builtInDevice();
+    // Refused while device 0 is open: the device attached now stays as it is.
     if (!outputs.setBuiltInDevice(device)) return false;
+    // The former device gives up its place in the mix first (the output may have no other).
+    const TAttachment former = attachment();
+    DetachBuiltInMidiOut();
     if (!output->attach(device.get())) {
         outputs.setBuiltInDevice(previous);
+        if (former.output && former.output->attach(former.device.get())) attachment() = former;
         return false;
     }
     attachment() = TAttachment{std::move(device), output};

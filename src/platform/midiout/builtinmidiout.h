@@ -15,7 +15,7 @@ class TMciLayer;
 class TMidiOutSystem;
 
 // False, with nothing changed, when the layer has no output, device 0 is open (it cannot be
-// replaced then) or the output takes no more sources. A device attached before is detached first.
+// replaced then) or the output takes no more sources. A device attached before makes way.
 bool AttachBuiltInMidiOut(TMciLayer &layer, TMidiOutSystem &outputs);
 // The same with the process's MIDI output list.
 bool AttachBuiltInMidiOut(TMciLayer &layer);
