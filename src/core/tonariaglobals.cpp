@@ -3,6 +3,9 @@
 #include "library/albumheader.h"
 #include "localisation/languagemanager.h"
 #include "localisation/showmessage.h"
+#include "platform/mci/mcilayer.h"
+#include "platform/midiout/builtinmidiout.h"
+#include "platform/midiout/midiportdevices.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/programfolder.h"
 #include "platform/system/tempfolder.h"
@@ -76,6 +79,13 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
         ShowMessageById(QStringLiteral("ErrCannotCreateTempDir"), {TempFolder}, MB_ICONERROR);
 
     ZipMan = std::make_unique<TZipMan>(TempFolder);
+
+    // The media devices include one for each MIDI port, so that a title can be bound to a
+    // synthesizer there; plug-ins get the built-in synthesizer as MIDI output device 0, heard in
+    // the same mix as the titles.
+    TMciLayer &media = TMciLayer::instance();
+    RegisterMidiPortDevices(media);
+    AttachBuiltInMidiOut(media);
 
     albumFile_ = TAlbumFile(TAlbumFile::TContext{
         AlbumsFolder, [this](const TAlbum &album) { return &album == SystemAlbum; },
