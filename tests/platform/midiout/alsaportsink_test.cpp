@@ -91,11 +91,11 @@ TEST(AlsaPortSink, EventsGoOutInOrderAtTheSpacingOfTheirFrames)
     const auto times = device->times();
     // Measured from the first event, which anchors the clock: never early, and late only by
     // what a busy machine adds (one event sent late does not pull the next ones early).
-    EXPECT_LT(msBetween(times[0], times[1]), 50.0);
+    EXPECT_LT(msBetween(times[0], times[1]), 95.0);
     EXPECT_GE(msBetween(times[0], times[2]), 99.0);
-    EXPECT_LT(msBetween(times[0], times[2]), 250.0);
+    EXPECT_LT(msBetween(times[0], times[2]), 295.0);
     EXPECT_GE(msBetween(times[0], times[3]), 299.0);
-    EXPECT_LT(msBetween(times[0], times[3]), 450.0);
+    EXPECT_LT(msBetween(times[0], times[3]), 2000.0);
     EXPECT_EQ(sink.dropped(), 0u);
 }
 
