@@ -5,7 +5,7 @@
 // morning tune on piano and flute, a waltz on strings and accordion, and a night drive on
 // drums, bass and a lead synthesizer. They are written by rule (chord progressions, arpeggios
 // and melodies given as scale steps), so they can be remade exactly.
-#include "smfbuilder.h"
+#include "scorewriter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -39,7 +39,7 @@ int MinorStep(int tonic, int step)
     return tonic + 12 * octave + scale[step - 7 * octave];
 }
 
-void Setup(TSmfBuilder &file, int track, std::uint8_t channel, std::uint8_t program,
+void Setup(TScoreWriter &file, int track, std::uint8_t channel, std::uint8_t program,
            std::uint8_t volume, std::uint8_t pan, std::uint8_t reverb, const std::string &name)
 {
     file.Text(track, 0, 0x03, name);
@@ -49,9 +49,9 @@ void Setup(TSmfBuilder &file, int track, std::uint8_t channel, std::uint8_t prog
     file.Channel(track, 0, std::uint8_t(0xB0 | channel), 91, reverb);
 }
 
-TSmfBuilder Start(const std::string &title, std::uint32_t tempo, std::uint8_t beats)
+TScoreWriter Start(const std::string &title, std::uint32_t tempo, std::uint8_t beats)
 {
-    TSmfBuilder file(Q);
+    TScoreWriter file(Q);
     const int conductor = file.AddTrack();
     file.Text(conductor, 0, 0x03, title);
     file.Text(conductor, 0, 0x02, "Tonaria demo; free to use");
@@ -64,9 +64,9 @@ TSmfBuilder Start(const std::string &title, std::uint32_t tempo, std::uint8_t be
 
 // "Morning Walk": C major, 4/4, 100 beats a minute; piano arpeggios, a flute tune, a walking
 // bass. Sixteen bars and a closing chord.
-TSmfBuilder MorningWalk()
+TScoreWriter MorningWalk()
 {
-    TSmfBuilder file = Start("Morning Walk", 600000, 4);
+    TScoreWriter file = Start("Morning Walk", 600000, 4);
     const int piano = file.AddTrack(), flute = file.AddTrack(), bass = file.AddTrack();
     Setup(file, piano, 0, 0, 92, 44, 50, "Piano");
     Setup(file, flute, 1, 73, 100, 84, 60, "Flute");
@@ -126,9 +126,9 @@ TSmfBuilder MorningWalk()
 
 // "Harbour Waltz": G major, 3/4, 138 beats a minute; pizzicato bass on one, string chords on two
 // and three, an accordion tune. Twenty-four bars.
-TSmfBuilder HarbourWaltz()
+TScoreWriter HarbourWaltz()
 {
-    TSmfBuilder file = Start("Harbour Waltz", 434783, 3);
+    TScoreWriter file = Start("Harbour Waltz", 434783, 3);
     const int strings = file.AddTrack(), accordion = file.AddTrack(), bass = file.AddTrack();
     Setup(file, strings, 0, 48, 80, 40, 70, "Strings");
     Setup(file, accordion, 1, 21, 96, 88, 50, "Accordion");
@@ -169,9 +169,9 @@ TSmfBuilder HarbourWaltz()
 
 // "Night Drive": A minor, 4/4, 118 beats a minute; drums, a pulsing synthesizer bass, pads and
 // a lead. Sixteen bars.
-TSmfBuilder NightDrive()
+TScoreWriter NightDrive()
 {
-    TSmfBuilder file = Start("Night Drive", 508475, 4);
+    TScoreWriter file = Start("Night Drive", 508475, 4);
     const int drums = file.AddTrack(), bass = file.AddTrack(), pad = file.AddTrack(),
               lead = file.AddTrack();
     Setup(file, drums, kDrums, 0, 100, 64, 30, "Drums");
@@ -235,7 +235,7 @@ int main(int argc, char **argv)
     const std::string folder = std::string(argv[1]) + "/";
     struct TPiece {
         const char *file;
-        TSmfBuilder music;
+        TScoreWriter music;
     };
     const TPiece pieces[] = {
         {"Morning Walk.mid", MorningWalk()},

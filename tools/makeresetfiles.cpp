@@ -4,7 +4,7 @@
 // ending 200 ms later, because a hardware synthesizer needs that long after a reset before it
 // takes notes again. The sound is nothing; what matters is that the synthesizer ends up in its
 // power-on state.
-#include "smfbuilder.h"
+#include "scorewriter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,9 +17,9 @@ constexpr std::uint32_t kTailTicks = 480 * 2 / 5; // 200 ms at this tempo and 48
 
 // A reset file: track name, tempo, the SysEx message (its bytes after F0, ending in F7) at tick
 // 0, and the end of the track 200 ms later.
-TSmfBuilder ResetFile(const std::string &name, const TSmfBuilder::Bytes &sysexBody)
+TScoreWriter ResetFile(const std::string &name, const TScoreWriter::Bytes &sysexBody)
 {
-    TSmfBuilder file(480);
+    TScoreWriter file(480);
     const int track = file.AddTrack();
     file.Text(track, 0, 0x03, name);
     file.Tempo(track, 0, kTempo);
@@ -40,7 +40,7 @@ int main(int argc, char **argv)
     struct Reset {
         const char *file;
         const char *name;
-        TSmfBuilder::Bytes body;
+        TScoreWriter::Bytes body;
     };
     const Reset resets[] = {
         // General MIDI System On (universal non-real-time, all devices).

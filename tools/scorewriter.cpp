@@ -1,17 +1,17 @@
-#include "smfbuilder.h"
+#include "scorewriter.h"
 
 #include <algorithm>
 #include <fstream>
 
 namespace {
 
-void PutBigEndian(TSmfBuilder::Bytes &out, std::uint32_t value, int bytes)
+void PutBigEndian(TScoreWriter::Bytes &out, std::uint32_t value, int bytes)
 {
     for (int i = bytes - 1; i >= 0; --i)
         out.push_back(std::uint8_t(value >> (8 * i)));
 }
 
-void PutVariableLength(TSmfBuilder::Bytes &out, std::uint32_t value)
+void PutVariableLength(TScoreWriter::Bytes &out, std::uint32_t value)
 {
     std::uint8_t groups[5];
     int count = 0;
@@ -26,13 +26,13 @@ void PutVariableLength(TSmfBuilder::Bytes &out, std::uint32_t value)
 
 } // namespace
 
-int TSmfBuilder::AddTrack()
+int TScoreWriter::AddTrack()
 {
     tracks_.emplace_back();
     return int(tracks_.size()) - 1;
 }
 
-void TSmfBuilder::Add(int track, std::uint32_t tick, Bytes bytes, bool early)
+void TScoreWriter::Add(int track, std::uint32_t tick, Bytes bytes, bool early)
 {
     // Note offs sort before everything else of their tick, so a note repeated on the same key
     // is released before it sounds again.
@@ -41,7 +41,7 @@ void TSmfBuilder::Add(int track, std::uint32_t tick, Bytes bytes, bool early)
     tracks_.at(std::size_t(track)).push_back({tick, order, std::move(bytes)});
 }
 
-void TSmfBuilder::Meta(int track, std::uint32_t tick, std::uint8_t type, const Bytes &data)
+void TScoreWriter::Meta(int track, std::uint32_t tick, std::uint8_t type, const Bytes &data)
 {
     Bytes bytes = {0xFF, type};
     PutVariableLength(bytes, std::uint32_t(data.size()));
@@ -49,34 +49,34 @@ void TSmfBuilder::Meta(int track, std::uint32_t tick, std::uint8_t type, const B
     Add(track, tick, std::move(bytes));
 }
 
-void TSmfBuilder::Text(int track, std::uint32_t tick, std::uint8_t type, const std::string &text)
+void TScoreWriter::Text(int track, std::uint32_t tick, std::uint8_t type, const std::string &text)
 {
     Meta(track, tick, type, Bytes(text.begin(), text.end()));
 }
 
-void TSmfBuilder::Tempo(int track, std::uint32_t tick, std::uint32_t microsecondsPerQuarter)
+void TScoreWriter::Tempo(int track, std::uint32_t tick, std::uint32_t microsecondsPerQuarter)
 {
     Bytes data;
     PutBigEndian(data, microsecondsPerQuarter, 3);
     Meta(track, tick, 0x51, data);
 }
 
-void TSmfBuilder::Channel(int track, std::uint32_t tick, std::uint8_t status, std::uint8_t data1,
-                          int data2)
+void TScoreWriter::Channel(int track, std::uint32_t tick, std::uint8_t status, std::uint8_t data1,
+                           int data2)
 {
     Bytes bytes = {status, std::uint8_t(data1 & 0x7F)};
     if (data2 >= 0) bytes.push_back(std::uint8_t(data2 & 0x7F));
     Add(track, tick, std::move(bytes));
 }
 
-void TSmfBuilder::Note(int track, std::uint32_t tick, std::uint8_t channel, std::uint8_t key,
-                       std::uint8_t velocity, std::uint32_t length)
+void TScoreWriter::Note(int track, std::uint32_t tick, std::uint8_t channel, std::uint8_t key,
+                        std::uint8_t velocity, std::uint32_t length)
 {
     Add(track, tick, {std::uint8_t(0x90 | (channel & 0x0F)), key, velocity});
     Add(track, tick + length, {std::uint8_t(0x80 | (channel & 0x0F)), key, 0}, true);
 }
 
-void TSmfBuilder::SysEx(int track, std::uint32_t tick, const Bytes &body)
+void TScoreWriter::SysEx(int track, std::uint32_t tick, const Bytes &body)
 {
     Bytes bytes = {0xF0};
     PutVariableLength(bytes, std::uint32_t(body.size()));
@@ -84,7 +84,7 @@ void TSmfBuilder::SysEx(int track, std::uint32_t tick, const Bytes &body)
     Add(track, tick, std::move(bytes));
 }
 
-TSmfBuilder::Bytes TSmfBuilder::Build() const
+TScoreWriter::Bytes TScoreWriter::Build() const
 {
     Bytes file = {'M', 'T', 'h', 'd'};
     PutBigEndian(file, 6, 4);
@@ -111,7 +111,7 @@ TSmfBuilder::Bytes TSmfBuilder::Build() const
     return file;
 }
 
-bool TSmfBuilder::Write(const std::string &path) const
+bool TScoreWriter::Write(const std::string &path) const
 {
     const Bytes bytes = Build();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

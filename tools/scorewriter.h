@@ -1,17 +1,17 @@
 #pragma once
-// Builds Standard MIDI Files in memory for the small tools that write the files the program
-// ships with (the reset files, the demo pieces). Events are added to tracks with absolute tick
-// times in any order; the file is laid out with delta times when it is written.
+// Writes Standard MIDI Files from a score held in memory, for the small tools that write the files
+// the program ships with (the reset files, the demo pieces). Events are added to tracks with
+// absolute tick times in any order; the file is laid out with delta times when it is written.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class TSmfBuilder {
+class TScoreWriter {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
-    explicit TSmfBuilder(std::uint16_t division = 480) : division_(division) {}
+    explicit TScoreWriter(std::uint16_t division = 480) : division_(division) {}
 
     // Adds a track and returns its index.
     int AddTrack();
