@@ -178,6 +178,12 @@ bool TStationLists::ListOf(QObject *watched, TStationList &list) const
 
 bool TStationLists::eventFilter(QObject *watched, QEvent *event)
 {
+    // Only the choosing events are looked at: a list being destroyed still sends others, and
+    // by then it is no longer a list.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick)
+        return QObject::eventFilter(watched, event);
     TStationList list;
     if (!ListOf(watched, list)) return QObject::eventFilter(watched, event);
     QListWidget *widget = List(list);
