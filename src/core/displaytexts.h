@@ -1,0 +1,83 @@
+#pragma once
+// The display texts: what the user sees of the transport. UpdateDisplay writes the captions
+// and times into the display window and the floating bar and the title into the taskbar and
+// the tray; UpdateControls writes the hints and enabled states of the transport actions and
+// the enabled states of the display window's buttons; UpdateAnimation and UpdatePeakMeter
+// feed the display's flag and meter. Each ends by telling the plug-ins and setting its posted
+// flag, so that the ticker may ask again.
+//
+// The windows come and go: each installs its sink while it exists. Without a sink the writes
+// meant for it are skipped; the rest still happens.
+//
+// Reading the player never raises out of here: these run from the ticker's requests, and a
+// device that fails a status question shows as not ready (zero times) instead.
+//
+// Threads: main thread only.
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <functional>
+
+class TDisplaySink;
+class TFloatingBarSink;
+class TSonoricPlayer;
+class TStationSink;
+class TTonariaGlobals;
+
+// What the plug-ins are told when each update has run.
+inline constexpr std::uint32_t kNotifyControls = 0x4200;
+inline constexpr std::uint32_t kNotifyDisplay = 0x4201;
+inline constexpr std::uint32_t kNotifyAnimate = 0x4202;
+inline constexpr std::uint32_t kNotifyPeak = 0x4203;
+
+class TDisplayTexts {
+public:
+    // Reads the transport state, the preferences and the mixer from `globals`; the player is
+    // the station's.
+    TDisplayTexts(TTonariaGlobals &globals, TSonoricPlayer &player);
+    TDisplayTexts(const TDisplayTexts &) = delete;
+    TDisplayTexts &operator=(const TDisplayTexts &) = delete;
+
+    // The windows install themselves (null: gone).
+    void SetDisplay(TDisplaySink *sink) { display_ = sink; }
+    void SetFloatingBar(TFloatingBarSink *sink) { floatingBar_ = sink; }
+    void SetStation(TStationSink *sink) { station_ = sink; }
+    TDisplaySink *Display() const { return display_; }
+
+    // Tells the plug-ins (a notification code, both parameters 0). Empty until the plug-in host
+    // sets it.
+    std::function<void(std::uint32_t code)> OnNotifyPlugins;
+
+    // A time value of the player's current time format through the pattern; all parts are 0
+    // while the player is not ready. A track of 0 on a medium with tracks is the current one.
+    QString FormatTime(std::uint32_t value, QStringView pattern);
+    // The same with the pattern that suits the player's time format.
+    QString FormatPlayerTime(std::uint32_t value);
+
+    void UpdateDisplay();
+    void UpdateControls();
+    void UpdateAnimation();
+    void UpdatePeakMeter();
+
+private:
+    struct TPlayerTime {
+        bool ready = false;
+        std::uint32_t format = 0;
+    };
+    TPlayerTime PlayerTime();
+    QString FormatWith(const TPlayerTime &time, std::uint32_t value, QStringView pattern);
+
+    void UpdateDisplayControls();
+    QString PlayHint() const;
+    QString PreviousName() const;
+    QString NextName() const;
+    void Notify(std::uint32_t code);
+
+    TTonariaGlobals &g_;
+    TSonoricPlayer &player_;
+    TDisplaySink *display_ = nullptr;
+    TFloatingBarSink *floatingBar_ = nullptr;
+    TStationSink *station_ = nullptr;
+};
