@@ -1,5 +1,6 @@
 #include "core/station.h"
 
+#include "core/displaytexts.h"
 #include "core/stationevents.h"
 #include "core/timerthread.h"
 #include "core/tonariaglobals.h"
@@ -61,8 +62,10 @@ TfStation::TfStation(const TCommandLine &commandLine, const QString &executableP
     globals_ = std::make_unique<TTonariaGlobals>(executablePath, colourDepth);
     TTonariaGlobals &g = *globals_;
     helpFile_ = g.ExeFolder + QStringLiteral("Help/index.html");
-    g.OnUpdateControls = [this] { UpdateControls(); };
-    g.OnUpdateDisplay = [this] { UpdateDisplay(); };
+    texts_ = std::make_unique<TDisplayTexts>(g, spStation);
+    texts_->SetStation(this);
+    g.OnUpdateControls = [this] { texts_->UpdateControls(); };
+    g.OnUpdateDisplay = [this] { texts_->UpdateDisplay(); };
     TTransport &transport = g.Transport();
     transport.OnCloseRequest = [this] { RequestClose(); };
     transport.OnListFilled = [this](TStationList which, const TFilledList &list) {
@@ -196,6 +199,9 @@ TfStation::~TfStation()
     g.Mixer = nullptr;
     mixer_.Close();
     g.Player = nullptr;
+    g.OnUpdateControls = nullptr;
+    g.OnUpdateDisplay = nullptr;
+    texts_.reset();
     globals_.reset();
 }
 
@@ -208,7 +214,7 @@ void TfStation::Status(const QString &text)
 void TfStation::HookPlayer()
 {
     spStation.SetModeTime(spmtLogical);
-    spStation.OnNotify = [this](TSonoricPlayer *) { UpdateControls(); };
+    spStation.OnNotify = [this](TSonoricPlayer *) { texts_->UpdateControls(); };
     spStation.OnAnalyzing = [this](TSonoricPlayer *, PSPDeviceInfo info) {
         Status(QStringLiteral("Analyzing ") + info->Name + QStringLiteral("..."));
     };
@@ -359,7 +365,7 @@ void TfStation::FirstShow()
     ticker_->SetMeter(g.APMActive, g.APMInterval);
     ticker_->SetAnimation(g.DisplayFlag);
     ticker_->Resume();
-    UpdateControls();
+    texts_->UpdateControls();
     // 9. Play when the command line asked for it.
     if (g.PlayRequested) {
         g.PlayRequested = false;
@@ -383,18 +389,50 @@ void TfStation::ShowMainWindow()
         SetCloaked(false);
 }
 
-void TfStation::UpdateControls()
+QAction *TfStation::Action(TStationAction action) const
 {
-    if (globals_->StartingUp)
-        return;
-    if (OnUpdateControls)
-        OnUpdateControls();
+    switch (action) {
+    case TStationAction::aEditAlbums: return aEditAlbums;
+    case TStationAction::aEditPrograms: return aEditPrograms;
+    case TStationAction::aEditTitles: return aEditTitles;
+    case TStationAction::aPlay: return aPlay;
+    case TStationAction::aPlayPause: return aPlayPause;
+    case TStationAction::aPlayStop: return aPlayStop;
+    case TStationAction::aPlayPrev: return aPlayPrev;
+    case TStationAction::aPlayRew: return aPlayRew;
+    case TStationAction::aPlayFB: return aPlayFB;
+    case TStationAction::aPlayFF: return aPlayFF;
+    case TStationAction::aPlayNext: return aPlayNext;
+    case TStationAction::aMiscPref: return aMiscPref;
+    case TStationAction::aHelpTopics: return aHelpTopics;
+    }
+    return nullptr;
 }
 
-void TfStation::UpdateDisplay()
+void TfStation::SetApplicationTitle(const QString &title)
 {
-    if (OnUpdateDisplay)
-        OnUpdateDisplay();
+    applicationTitle_ = title;
+    setWindowTitle(title);
+}
+
+void TfStation::SetTrayHint(const QString &hint)
+{
+    if (tiStation)
+        tiStation->setToolTip(hint);
+}
+
+void TfStation::SetActionHint(TStationAction action, const QString &hint)
+{
+    if (QAction *a = Action(action)) {
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+    }
+}
+
+void TfStation::SetActionEnabled(TStationAction action, bool enabled)
+{
+    if (QAction *a = Action(action))
+        a->setEnabled(enabled);
 }
 
 // ---- Closing ----
@@ -479,17 +517,16 @@ void TfStation::HandleCommand(int code, void *param)
     TTonariaGlobals &g = *globals_;
     switch (code) {
     case StationCommandPeakMeter:
-        g.MeterPosted = true;
+        texts_->UpdatePeakMeter();
         break;
     case StationCommandDisplay:
-        UpdateDisplay();
-        g.DisplayPosted = true;
+        texts_->UpdateDisplay();
         break;
     case StationCommandCloseDisplay:
         SetCloaked(true);
         break;
     case StationCommandAnimation:
-        g.AnimationPosted = true;
+        texts_->UpdateAnimation();
         break;
     case StationCommandEndCheck:
         if (closed_)
@@ -498,8 +535,7 @@ void TfStation::HandleCommand(int code, void *param)
         g.EndCheckPosted = true;
         break;
     case StationCommandControls:
-        UpdateControls();
-        g.ControlsPosted = true;
+        texts_->UpdateControls();
         break;
     case StationCommandForgetWindow:
         if (param)

@@ -18,6 +18,7 @@
 #include "core/commandline.h"
 #include "core/handoffreceiver.h"
 #include "core/recentfiles.h"
+#include "core/stationsink.h"
 #include "core/transport.h"
 #include "playback/sonoricmixer.h"
 #include "playback/sonoricplayer.h"
@@ -31,10 +32,11 @@
 #include <memory>
 
 class QSystemTrayIcon;
+class TDisplayTexts;
 class TTimerThread;
 class TTonariaGlobals;
 
-class TfStation : public QWidget, public THandoffTarget {
+class TfStation : public QWidget, public THandoffTarget, public TStationSink {
 public:
     // Runs the start-up sequence: the global state, preferences and recent files, devices,
     // mixer, albums, the command line's files in the system album, the ticker (idle).
@@ -94,10 +96,16 @@ public:
     QAction *aMiscPref, *aHelpTopics;
     QAction *aShowMain, *aExit;
 
-    // Refresh seams until the display texts exist: called for every control-state and display
-    // refresh.
-    std::function<void()> OnUpdateControls;
-    std::function<void()> OnUpdateDisplay;
+    QAction *Action(TStationAction action) const;
+    // The display texts; the display window and the floating bar install their sinks here.
+    TDisplayTexts &DisplayTexts() const { return *texts_; }
+
+    // ---- What the display texts write into the station ----
+    QString ApplicationTitle() const override { return applicationTitle_; }
+    void SetApplicationTitle(const QString &title) override;
+    void SetTrayHint(const QString &hint) override;
+    void SetActionHint(TStationAction action, const QString &hint) override;
+    void SetActionEnabled(TStationAction action, bool enabled) override;
 
     // Runs a command, showing any failure of the player or of a package in a message box.
     static void Guard(const std::function<void()> &command);
@@ -119,8 +127,6 @@ private:
     void SeekOnce(int direction);
     void ShowMainWindow();
     void SetCloaked(bool cloaked);
-    void UpdateControls();
-    void UpdateDisplay();
     bool CloseQuery();
 
     std::function<void(const QString &)> status_;
@@ -133,6 +139,8 @@ private:
     QSystemTrayIcon *tiStation = nullptr;
     QMenu *pmTray = nullptr;
     std::unique_ptr<TTimerThread> ticker_;
+    std::unique_ptr<TDisplayTexts> texts_;
+    QString applicationTitle_ = QStringLiteral("Tonaria");
     QString helpFile_;
     QString fileFilter_;
     bool closed_ = false;

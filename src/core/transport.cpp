@@ -1,5 +1,6 @@
 #include "core/transport.h"
 
+#include "core/quicknumber.h"
 #include "core/tonariaglobals.h"
 #include "library/album.h"
 #include "library/program.h"
@@ -358,20 +359,16 @@ void TTransport::QuickNumberKey(QChar key)
     if (!g_.Player || !g_.Player->IsReady() || key < QLatin1Char('0') || key > QLatin1Char('9'))
         return;
     const TProgram *program = CurrentProgram();
-    if (!program)
-        return;
-    const qsizetype count = qsizetype(program->Titles.size());
     const QString digits = g_.QuickNumberDigits + key;
-    const qsizetype index = digits.toLongLong() - 1;
     // A digit that cannot give a valid number is ignored.
-    if (index < 0 || index >= count)
+    if (QuickNumberPosition(program, digits) < 0)
         return;
     g_.QuickNumberDigits = digits;
     g_.QuickNumberCountdown = g_.QuickNumber;
     g_.UpdateDisplay();
     g_.UpdateControls();
-    if (digits.size() < QString::number(count).size() &&
-        (digits + QLatin1Char('0')).toLongLong() - 1 < count)
+    if (digits.size() < QuickNumberWidth(Album()) &&
+        QuickNumberPosition(program, digits + QLatin1Char('0')) >= 0)
         return; // one more digit could still give a valid number
     QuickNumberCommit();
     g_.UpdateControls();
@@ -380,13 +377,12 @@ void TTransport::QuickNumberKey(QChar key)
 void TTransport::QuickNumberCommit()
 {
     g_.QuickNumberCountdown = -1;
-    const qsizetype index = g_.QuickNumberDigits.toLongLong() - 1;
-    g_.QuickNumberDigits.clear();
-    TAlbum *album = Album();
     const TProgram *program = CurrentProgram();
-    if (album && program && index >= 0 && index < qsizetype(program->Titles.size())) {
-        album->CurrentTitle = program->Titles[std::size_t(index)];
-        SelectTitle(album->CurrentTitle);
+    const int position = QuickNumberPosition(program, g_.QuickNumberDigits);
+    g_.QuickNumberDigits.clear();
+    if (position >= 0) {
+        Album()->CurrentTitle = program->Titles[std::size_t(position)];
+        SelectTitle(Album()->CurrentTitle);
     }
     g_.UpdateControls();
 }

@@ -284,13 +284,12 @@ TEST_F(StationTest, DeferredCommandsAndTheTrayMenu)
 {
     auto station = Start({Midi(QStringLiteral("a.mid"))});
     TTonariaGlobals &g = station->GlobalState();
-    int displays = 0;
-    station->OnUpdateDisplay = [&] { ++displays; };
     g.DisplayPosted = false;
     QCoreApplication::postEvent(station.get(), new TStationCommandEvent(StationCommandDisplay));
     QCoreApplication::postEvent(station.get(), new TStationCommandEvent(99));
     QCoreApplication::processEvents();
-    EXPECT_EQ(displays, 1);
+    EXPECT_TRUE(station->ApplicationTitle().startsWith(QStringLiteral("A - ")));
+    EXPECT_TRUE(station->ApplicationTitle().endsWith(QStringLiteral(" - Tonaria")));
     EXPECT_TRUE(g.DisplayPosted);
 
     QPointer<QWidget> slot = new QWidget;
