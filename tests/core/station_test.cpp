@@ -280,6 +280,22 @@ TEST_F(StationTest, TheCloseWaitsForTheStartUpAndForModalDialogsAndSavesOnDestru
     EXPECT_EQ(Files(*album), QStringList({a}));
 }
 
+TEST_F(StationTest, ExitDuringThePauseBetweenTitlesClosesAtOnce)
+{
+    auto station = Start({Midi(QStringLiteral("a.mid"), 250), Midi(QStringLiteral("b.mid"), 250)});
+    TTonariaGlobals &g = station->GlobalState();
+    g.PauseDelay = 5000;
+    station->FirstShow();
+    station->aPlay->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return g.Sleeping; }, 5000));
+    // The program still answers: the user's Exit goes through at once.
+    station->Exit();
+    EXPECT_TRUE(station->Closed());
+    EXPECT_FALSE(g.Transport().MovePending());
+    EXPECT_EQ(g.LoadedTitleSource, g.SystemAlbum->Titles[0]);
+    EXPECT_FALSE(station->Player().Opened());
+}
+
 TEST_F(StationTest, DeferredCommandsAndTheTrayMenu)
 {
     auto station = Start({Midi(QStringLiteral("a.mid"))});

@@ -233,6 +233,21 @@ TEST_F(TransportTest, ThePauseBetweenTitlesWaitsWithoutBlockingAndACommandTakesO
     EXPECT_TRUE(Playing());
 }
 
+TEST_F(TransportTest, StopDuringThePauseStaysOnTheEndedTitle)
+{
+    const auto titles = AddTitles(2, 250);
+    g.PauseDelay = 500;
+    ticker.Resume();
+    album().CurrentTitle = titles[0];
+    t().Play();
+    ASSERT_TRUE(WaitUntil([&] { return g.Sleeping; }, 5000));
+    t().Stop();
+    EXPECT_FALSE(g.Sleeping);
+    RunEvents(900);
+    EXPECT_EQ(g.LoadedTitleSource, titles[0]);
+    EXPECT_FALSE(Playing());
+}
+
 TEST_F(TransportTest, SeekRunsStopAtTheEndsAndRepeatFasterWhileHeld)
 {
     const auto titles = AddTitles(1, 12000);
