@@ -41,8 +41,8 @@ std::unique_ptr<QSplashScreen> MakeSplash()
     painter.end();
     auto splash = std::make_unique<QSplashScreen>(picture);
     splash->show();
-    splash->showMessage(QStringLiteral("Initializing Tonaria..."), Qt::AlignBottom | Qt::AlignHCenter,
-                        Qt::white);
+    splash->showMessage(QStringLiteral("Initializing Tonaria..."),
+                        Qt::AlignBottom | Qt::AlignHCenter, Qt::white);
     QCoreApplication::processEvents();
     return splash;
 }
@@ -67,8 +67,7 @@ int main(int argc, char *argv[])
     const QString platform = QGuiApplication::platformName();
     const bool headless =
         platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-    if (!headless)
-        setMessageService(&boxes);
+    if (!headless) setMessageService(&boxes);
 
     TSingleInstance instance(PrepareInstanceFolder(), messageService());
     switch (instance.start(commandLine)) {
@@ -90,8 +89,7 @@ int main(int argc, char *argv[])
     auto station = std::make_unique<TfStation>(
         commandLine, QCoreApplication::applicationFilePath(), screen ? screen->depth() : 24,
         [&splash](const QString &text) {
-            if (!splash)
-                return;
+            if (!splash) return;
             splash->showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, Qt::white);
             QCoreApplication::processEvents();
         });

@@ -12,12 +12,10 @@ const QString kRecentKey = QStringLiteral("\\") + kTonariaKey + QStringLiteral("
 
 void TRecentFiles::Add(const QString &name, int data)
 {
-    if (name.isEmpty())
-        return;
+    if (name.isEmpty()) return;
     std::erase_if(items_, [&](const TRecentFile &item) { return item.Name == name; });
     items_.insert(items_.begin(), TRecentFile{name, data});
-    if (items_.size() > std::size_t(Capacity))
-        items_.resize(std::size_t(Capacity));
+    if (items_.size() > std::size_t(Capacity)) items_.resize(std::size_t(Capacity));
     Changed();
 }
 
@@ -29,8 +27,7 @@ void TRecentFiles::Clear()
 
 void TRecentFiles::Changed()
 {
-    if (OnChange)
-        OnChange();
+    if (OnChange) OnChange();
 }
 
 void TRecentFiles::Load(TRegistry &registry)
@@ -39,12 +36,13 @@ void TRecentFiles::Load(TRegistry &registry)
     if (registry.OpenKey(kRecentKey, false)) {
         for (int i = 1; i <= Capacity; ++i) {
             const auto name = registry.ReadString(QStringLiteral("File%1").arg(i));
-            if (!name || name->isEmpty())
-                continue;
-            const bool known = std::any_of(items_.begin(), items_.end(),
-                                           [&](const TRecentFile &item) { return item.Name == *name; });
+            if (!name || name->isEmpty()) continue;
+            const bool known =
+                std::any_of(items_.begin(), items_.end(),
+                            [&](const TRecentFile &item) { return item.Name == *name; });
             if (!known)
-                items_.push_back(TRecentFile{*name, registry.ReadInteger(QStringLiteral("Data%1").arg(i)).value_or(0)});
+                items_.push_back(TRecentFile{
+                    *name, registry.ReadInteger(QStringLiteral("Data%1").arg(i)).value_or(0)});
         }
     }
     registry.CloseKey();

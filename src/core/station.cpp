@@ -143,13 +143,10 @@ void TfStation::StartUpAlbums(const TCommandLine &commandLine)
         g.SystemAlbum->ClearLinks();
         g.AlbumFile().Save(*g.SystemAlbum);
     }
-    if (commandLine.hasArguments && g.SystemAlbum)
-        g.CurrentAlbum = g.SystemAlbum;
-    if (g.CurrentAlbum)
-        g.AlbumFile().Load(*g.CurrentAlbum);
+    if (commandLine.hasArguments && g.SystemAlbum) g.CurrentAlbum = g.SystemAlbum;
+    if (g.CurrentAlbum) g.AlbumFile().Load(*g.CurrentAlbum);
 
-    if (!commandLine.hasArguments || !g.CurrentAlbum)
-        return;
+    if (!commandLine.hasArguments || !g.CurrentAlbum) return;
     TAlbum &album = *g.CurrentAlbum;
     album.ClearLinks();
     for (const TCommandLineItem &item : commandLine.items) {
@@ -161,8 +158,7 @@ void TfStation::StartUpAlbums(const TCommandLine &commandLine)
             TTitle *title = album.AddTitle();
             title->FileName = item.fileName;
             title->Caption = MakeTitleCaption(item.fileName, true);
-            if (album.CurrentProgram)
-                album.CurrentProgram->Titles.push_back(title);
+            if (album.CurrentProgram) album.CurrentProgram->Titles.push_back(title);
         }
     }
     album.RefreshInternalPrograms();
@@ -190,7 +186,8 @@ TfStation::~TfStation()
         TRegistry registry(g.RegistryStore());
         QString error;
         if (!mmStation.Save(registry) || !registry.Flush(&error))
-            ShowMessageText(error.isEmpty() ? QStringLiteral("Cannot save the recent files.") : error,
+            ShowMessageText(error.isEmpty() ? QStringLiteral("Cannot save the recent files.")
+                                            : error,
                             MB_ICONERROR);
     }
     mmStation.OnChange = nullptr;
@@ -207,8 +204,7 @@ TfStation::~TfStation()
 
 void TfStation::Status(const QString &text)
 {
-    if (status_)
-        status_(text);
+    if (status_) status_(text);
 }
 
 void TfStation::HookPlayer()
@@ -232,8 +228,7 @@ void TfStation::HookPlayer()
             dialog.setFileMode(QFileDialog::ExistingFiles);
             dialog.setOption(QFileDialog::ReadOnly, true);
             dialog.setNameFilters(QtNameFilters(fileFilter_));
-            if (dialog.exec() != QDialog::Accepted)
-                return;
+            if (dialog.exec() != QDialog::Accepted) return;
             QStringList quoted;
             for (const QString &name : dialog.selectedFiles())
                 quoted << QuoteCommaItem(name);
@@ -245,10 +240,12 @@ void TfStation::HookPlayer()
 
 void TfStation::CreateActions()
 {
-    aEditAlbums = MakeAction(this, QStringLiteral("Edit Albums..."), QStringLiteral("Edit albums..."));
+    aEditAlbums =
+        MakeAction(this, QStringLiteral("Edit Albums..."), QStringLiteral("Edit albums..."));
     aEditPrograms =
         MakeAction(this, QStringLiteral("Edit Programs..."), QStringLiteral("Edit programs..."));
-    aEditTitles = MakeAction(this, QStringLiteral("Edit Titles..."), QStringLiteral("Edit titles..."));
+    aEditTitles =
+        MakeAction(this, QStringLiteral("Edit Titles..."), QStringLiteral("Edit titles..."));
     aPlay = MakeAction(this, QStringLiteral("Play"), QStringLiteral("Play"));
     aPlayPause = MakeAction(this, QStringLiteral("Pause"), QStringLiteral("Pause"));
     aPlayStop = MakeAction(this, QStringLiteral("Stop"), QStringLiteral("Stop"));
@@ -257,7 +254,8 @@ void TfStation::CreateActions()
     aPlayFB = MakeAction(this, QStringLiteral("Fast backward"), QStringLiteral("Fast backward"));
     aPlayFF = MakeAction(this, QStringLiteral("Fast forward"), QStringLiteral("Fast forward"));
     aPlayNext = MakeAction(this, QStringLiteral("Next"), QStringLiteral("Next"));
-    aMiscPref = MakeAction(this, QStringLiteral("Preferences..."), QStringLiteral("Preferences..."));
+    aMiscPref =
+        MakeAction(this, QStringLiteral("Preferences..."), QStringLiteral("Preferences..."));
     aHelpTopics = MakeAction(this, QStringLiteral("Help Topics"), QStringLiteral("Help Topics"));
     aHelpTopics->setShortcut(QKeySequence(Qt::Key_F1));
     aHelpTopics->setShortcutContext(Qt::ApplicationShortcut);
@@ -292,8 +290,7 @@ void TfStation::SeekOnce(int direction)
 {
     Transport([this, direction] {
         TTransport &t = globals_->Transport();
-        if (globals_->Seeking)
-            return;
+        if (globals_->Seeking) return;
         if (direction == 1) {
             t.StartFastBackward();
             t.StopFastBackward();
@@ -317,22 +314,19 @@ void TfStation::CreateTray()
     pmTray->addAction(aMiscPref);
     pmTray->addSeparator();
     pmTray->addAction(aExit);
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     tiStation = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_MediaPlay), this);
     tiStation->setToolTip(QStringLiteral("Tonaria"));
     tiStation->setContextMenu(pmTray);
     connect(tiStation, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
-                    ShowMainWindow();
+                if (reason == QSystemTrayIcon::DoubleClick) ShowMainWindow();
             });
 }
 
 void TfStation::RebuildReopenMenu()
 {
-    if (!reopenMenu_)
-        return;
+    if (!reopenMenu_) return;
     reopenMenu_->clear();
     const auto &items = mmStation.Items();
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -345,8 +339,7 @@ void TfStation::RebuildReopenMenu()
 void TfStation::FirstShow()
 {
     TTonariaGlobals &g = *globals_;
-    if (!g.StartingUp)
-        return;
+    if (!g.StartingUp) return;
     // 1. to 3. The windows' states (the display and the floating bar follow them).
     bool cloaked = g.FormMode == 1 ? false : g.FormMode == 2 ? true : g.PrefCloaked;
     if (g.FloatMode == 1)
@@ -354,12 +347,10 @@ void TfStation::FirstShow()
     else if (g.FloatMode == 2)
         g.FloatShow = false;
     // 5. The start-up is over for the splash.
-    if (OnStarted)
-        OnStarted();
+    if (OnStarted) OnStarted();
     // 6. and 7.
     SetCloaked(cloaked);
-    if (tiStation)
-        tiStation->show();
+    if (tiStation) tiStation->show();
     // 8. The periodic work starts.
     g.StartingUp = false;
     ticker_->SetMeter(g.APMActive, g.APMInterval);
@@ -378,33 +369,44 @@ void TfStation::SetCloaked(bool cloaked)
 {
     TTonariaGlobals &g = *globals_;
     g.Cloaked = cloaked;
-    if (!g.ShuttingDown)
-        g.PrefCloaked = cloaked;
+    if (!g.ShuttingDown) g.PrefCloaked = cloaked;
     hide();
 }
 
 void TfStation::ShowMainWindow()
 {
-    if (!globals_->StartingUp)
-        SetCloaked(false);
+    if (!globals_->StartingUp) SetCloaked(false);
 }
 
 QAction *TfStation::Action(TStationAction action) const
 {
     switch (action) {
-    case TStationAction::aEditAlbums: return aEditAlbums;
-    case TStationAction::aEditPrograms: return aEditPrograms;
-    case TStationAction::aEditTitles: return aEditTitles;
-    case TStationAction::aPlay: return aPlay;
-    case TStationAction::aPlayPause: return aPlayPause;
-    case TStationAction::aPlayStop: return aPlayStop;
-    case TStationAction::aPlayPrev: return aPlayPrev;
-    case TStationAction::aPlayRew: return aPlayRew;
-    case TStationAction::aPlayFB: return aPlayFB;
-    case TStationAction::aPlayFF: return aPlayFF;
-    case TStationAction::aPlayNext: return aPlayNext;
-    case TStationAction::aMiscPref: return aMiscPref;
-    case TStationAction::aHelpTopics: return aHelpTopics;
+    case TStationAction::aEditAlbums:
+        return aEditAlbums;
+    case TStationAction::aEditPrograms:
+        return aEditPrograms;
+    case TStationAction::aEditTitles:
+        return aEditTitles;
+    case TStationAction::aPlay:
+        return aPlay;
+    case TStationAction::aPlayPause:
+        return aPlayPause;
+    case TStationAction::aPlayStop:
+        return aPlayStop;
+    case TStationAction::aPlayPrev:
+        return aPlayPrev;
+    case TStationAction::aPlayRew:
+        return aPlayRew;
+    case TStationAction::aPlayFB:
+        return aPlayFB;
+    case TStationAction::aPlayFF:
+        return aPlayFF;
+    case TStationAction::aPlayNext:
+        return aPlayNext;
+    case TStationAction::aMiscPref:
+        return aMiscPref;
+    case TStationAction::aHelpTopics:
+        return aHelpTopics;
     }
     return nullptr;
 }
@@ -417,8 +419,7 @@ void TfStation::SetApplicationTitle(const QString &title)
 
 void TfStation::SetTrayHint(const QString &hint)
 {
-    if (tiStation)
-        tiStation->setToolTip(hint);
+    if (tiStation) tiStation->setToolTip(hint);
 }
 
 void TfStation::SetActionHint(TStationAction action, const QString &hint)
@@ -431,28 +432,24 @@ void TfStation::SetActionHint(TStationAction action, const QString &hint)
 
 void TfStation::SetActionEnabled(TStationAction action, bool enabled)
 {
-    if (QAction *a = Action(action))
-        a->setEnabled(enabled);
+    if (QAction *a = Action(action)) a->setEnabled(enabled);
 }
 
 // ---- Closing ----
 
 void TfStation::Exit()
 {
-    if (globals_->StartingUp || globals_->ShuttingDown)
-        return;
+    if (globals_->StartingUp || globals_->ShuttingDown) return;
     RequestClose();
 }
 
 bool TfStation::CloseQuery()
 {
     // A modal dialog is open: not now.
-    if (QApplication::activeModalWidget())
-        return false;
+    if (QApplication::activeModalWidget()) return false;
     TTonariaGlobals &g = *globals_;
     g.ShuttingDown = true;
-    if (tiStation)
-        tiStation->hide();
+    if (tiStation) tiStation->hide();
     g.Transport().CancelPendingMove();
     ticker_->Terminate();
     spStation.Close();
@@ -461,28 +458,25 @@ bool TfStation::CloseQuery()
 
 bool TfStation::RequestClose()
 {
-    if (closed_)
-        return true;
-    if (!CloseQuery())
-        return false;
+    if (closed_) return true;
+    if (!CloseQuery()) return false;
     closed_ = true;
-    if (OnClosing)
-        OnClosing();
+    if (OnClosing) OnClosing();
     QCoreApplication::exit(0);
     return true;
 }
 
 void TfStation::CloseForSignal()
 {
-    if (closed_)
-        return;
+    if (closed_) return;
     // Modal dialogs are dismissed first; the close follows once their loops have ended.
     if (QWidget *modal = QApplication::activeModalWidget()) {
         if (auto *dialog = qobject_cast<QDialog *>(modal))
             dialog->reject();
         else
             modal->close();
-        QMetaObject::invokeMethod(this, [this] { CloseForSignal(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { CloseForSignal(); }, Qt::QueuedConnection);
         return;
     }
     RequestClose();
@@ -529,8 +523,7 @@ void TfStation::HandleCommand(int code, void *param)
         texts_->UpdateAnimation();
         break;
     case StationCommandEndCheck:
-        if (closed_)
-            break;
+        if (closed_) break;
         Guard([&] { g.Transport().CheckEndOfTitle(); });
         g.EndCheckPosted = true;
         break;
@@ -538,8 +531,7 @@ void TfStation::HandleCommand(int code, void *param)
         texts_->UpdateControls();
         break;
     case StationCommandForgetWindow:
-        if (param)
-            *static_cast<QPointer<QWidget> *>(param) = nullptr;
+        if (param) *static_cast<QPointer<QWidget> *>(param) = nullptr;
         break;
     default:
         break;
@@ -555,31 +547,25 @@ void TfStation::OpenFiles(const QString &text, TSPDeviceInfo *device)
     const bool anyDevice = !device || device->IsAny;
     for (const QString &name : SplitCommaText(list))
         mmStation.Add(name, anyDevice ? -1 : device->Identifier);
-    if (!g.SystemAlbum)
-        return;
+    if (!g.SystemAlbum) return;
     g.SetCurrentAlbum(g.SystemAlbum);
     TAlbum &album = *g.SystemAlbum;
     album.ClearLinks();
     TAddFilesDevice bound;
-    if (!anyDevice)
-        bound = TAddFilesDevice{device->Name, device->Description};
+    if (!anyDevice) bound = TAddFilesDevice{device->Name, device->Description};
     album.AddFiles(list, anyDevice ? nullptr : &bound);
     album.CurrentTitle = album.Titles.empty() ? nullptr : album.Titles.front();
-    if (album.CurrentTitle)
-        g.Transport().SelectTitle(album.CurrentTitle);
+    if (album.CurrentTitle) g.Transport().SelectTitle(album.CurrentTitle);
     g.Transport().FillTitlesList();
 }
 
 void TfStation::OpenRecent(int index)
 {
     const auto &items = mmStation.Items();
-    if (index < 0 || index >= int(items.size()))
-        return;
+    if (index < 0 || index >= int(items.size())) return;
     QString text = items[std::size_t(index)].Name;
-    if (!text.startsWith(QLatin1Char('"')))
-        text.prepend(QLatin1Char('"'));
-    if (!text.endsWith(QLatin1Char('"')) || text.size() == 1)
-        text.append(QLatin1Char('"'));
+    if (!text.startsWith(QLatin1Char('"'))) text.prepend(QLatin1Char('"'));
+    if (!text.endsWith(QLatin1Char('"')) || text.size() == 1) text.append(QLatin1Char('"'));
     Guard([&] { OpenFiles(text, &AnyDeviceInfo); });
 }
 
@@ -587,17 +573,14 @@ void TfStation::DropFiles(const QStringList &paths)
 {
     TTonariaGlobals &g = *globals_;
     TAlbum *album = g.CurrentAlbum;
-    if (!album || album->AlbumType != 0)
-        return;
+    if (!album || album->AlbumType != 0) return;
     TProgram *program = album->CurrentProgram;
     for (const QString &path : paths) {
-        if (path.isEmpty())
-            continue;
+        if (path.isEmpty()) continue;
         TTitle *title = album->AddTitle();
         title->FileName = path;
         title->Caption = MakeTitleCaption(path, true);
-        if (program && program->ProgramType == ptCustom)
-            program->Titles.push_back(title);
+        if (program && program->ProgramType == ptCustom) program->Titles.push_back(title);
     }
     album->RefreshInternalPrograms();
     g.Transport().FillTitlesList();
@@ -613,23 +596,19 @@ void TfStation::DropFiles(const QStringList &paths)
 void TfStation::handoffAddFile(const QString &fileName)
 {
     TTonariaGlobals &g = *globals_;
-    if (!g.SystemAlbum)
-        return;
-    if (g.CurrentAlbum != g.SystemAlbum)
-        g.SetCurrentAlbum(g.SystemAlbum);
+    if (!g.SystemAlbum) return;
+    if (g.CurrentAlbum != g.SystemAlbum) g.SetCurrentAlbum(g.SystemAlbum);
     TAlbum &album = *g.CurrentAlbum;
     TTitle *title = album.AddTitle();
     title->FileName = fileName;
     title->Caption = MakeTitleCaption(fileName, true);
-    if (album.CurrentProgram)
-        album.CurrentProgram->Titles.push_back(title);
+    if (album.CurrentProgram) album.CurrentProgram->Titles.push_back(title);
 }
 
 void TfStation::handoffCommit()
 {
     TTonariaGlobals &g = *globals_;
-    if (closed_)
-        return;
+    if (closed_) return;
     TAlbum *album = g.CurrentAlbum;
     if (album) {
         album->RefreshInternalPrograms();
@@ -666,15 +645,13 @@ const TFilledList &TfStation::List(TStationList which) const
 
 bool ExtensionListSupports(const QString &extensionList, const QString &fileName)
 {
-    const qsizetype separator =
-        std::max(fileName.lastIndexOf(QLatin1Char('/')),
-                 std::max(fileName.lastIndexOf(QLatin1Char('\\')), fileName.lastIndexOf(QLatin1Char(':'))));
+    const qsizetype separator = std::max(
+        fileName.lastIndexOf(QLatin1Char('/')),
+        std::max(fileName.lastIndexOf(QLatin1Char('\\')), fileName.lastIndexOf(QLatin1Char(':'))));
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot <= separator)
-        return false;
+    if (dot <= separator) return false;
     const QString extension = fileName.mid(dot).toLower();
-    if (extension.size() <= 2)
-        return false;
+    if (extension.size() <= 2) return false;
     const QStringList supported = SplitCommaText(extensionList);
     return supported.contains(extension.mid(1), Qt::CaseInsensitive);
 }

@@ -91,8 +91,7 @@ public:
 
     // The actions.
     QAction *aEditAlbums, *aEditPrograms, *aEditTitles;
-    QAction *aPlay, *aPlayPause, *aPlayStop, *aPlayPrev, *aPlayRew, *aPlayFB, *aPlayFF,
-        *aPlayNext;
+    QAction *aPlay, *aPlayPause, *aPlayStop, *aPlayPrev, *aPlayRew, *aPlayFB, *aPlayFF, *aPlayNext;
     QAction *aMiscPref, *aHelpTopics;
     QAction *aShowMain, *aExit;
 

@@ -12,8 +12,7 @@ using TClock = std::chrono::steady_clock;
 
 std::int64_t NowMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               TClock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now().time_since_epoch())
         .count();
 }
 
@@ -21,8 +20,7 @@ std::int64_t NowMs()
 bool CountDown(std::atomic<int> &countdown, int tick)
 {
     int value = countdown.load();
-    if (value < 0)
-        return false;
+    if (value < 0) return false;
     value -= tick;
     countdown = value;
     return value < 0;
@@ -42,8 +40,7 @@ TTimerThread::~TTimerThread()
 
 void TTimerThread::Resume()
 {
-    if (thread_.joinable() || terminated_)
-        return;
+    if (thread_.joinable() || terminated_) return;
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -60,8 +57,7 @@ void TTimerThread::Terminate()
         call->Abandoned = true;
         call->Done.notify_all();
     }
-    if (thread_.joinable())
-        thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 void TTimerThread::SetMeter(bool active, int intervalMs)
@@ -85,8 +81,7 @@ void TTimerThread::Call(TTickerRequest request)
     auto call = std::make_shared<TTickerCallState>();
     {
         std::lock_guard lock(callMutex_);
-        if (terminated_)
-            return;
+        if (terminated_) return;
         pendingCall_ = call;
     }
     QCoreApplication::postEvent(receiver_, new TTickerCallEvent(request, call));
@@ -111,23 +106,18 @@ void TTimerThread::Run()
             const int interval = meterInterval_;
             // Catch up by whole periods.
             meterDue += ((start - meterDue) / interval + 1) * interval;
-            if (g_.MeterPosted.exchange(false))
-                Post(StationCommandPeakMeter);
+            if (g_.MeterPosted.exchange(false)) Post(StationCommandPeakMeter);
         }
         if (start >= displayDue) {
             displayDue = start + g_.DisplayInterval;
-            if (g_.DisplayPosted.exchange(false))
-                Post(StationCommandDisplay);
-            if (g_.EndCheckPosted.exchange(false))
-                Post(StationCommandEndCheck);
+            if (g_.DisplayPosted.exchange(false)) Post(StationCommandDisplay);
+            if (g_.EndCheckPosted.exchange(false)) Post(StationCommandEndCheck);
         }
         if (animation_ && start >= animationDue) {
             animationDue = start + g_.AnimationInterval;
-            if (g_.AnimationPosted.exchange(false))
-                Post(StationCommandAnimation);
+            if (g_.AnimationPosted.exchange(false)) Post(StationCommandAnimation);
         }
-        if (CountDown(g_.QuickNumberCountdown, tick))
-            Call(TTickerRequest::QuickNumberCommit);
+        if (CountDown(g_.QuickNumberCountdown, tick)) Call(TTickerRequest::QuickNumberCommit);
         if (g_.Seeking) {
             const int direction = g_.SeekDirection;
             if ((direction == 1 || direction == 2) && CountDown(g_.SeekCountdown, tick))
@@ -135,7 +125,6 @@ void TTimerThread::Run()
         }
 
         const std::int64_t rest = tick - (NowMs() - start);
-        if (rest > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(rest));
+        if (rest > 0) std::this_thread::sleep_for(std::chrono::milliseconds(rest));
     }
 }

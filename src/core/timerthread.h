@@ -43,8 +43,7 @@ public:
     void SetAnimation(bool on);
 
     // Main thread: runs a ticker call when the ticker still wants it and lets the ticker go on.
-    template <class TRun>
-    static void Serve(TTickerCallEvent &event, TRun run)
+    template <class TRun> static void Serve(TTickerCallEvent &event, TRun run)
     {
         if (event.Wanted()) {
             try {

@@ -29,8 +29,7 @@ TTransport::TTransport(TTonariaGlobals &globals) : g_(globals)
             FinishEndOfTitle();
         } catch (const std::exception &e) {
             g_.UpdateDisplay();
-            if (OnMoveFailed)
-                OnMoveFailed(QString::fromUtf8(e.what()));
+            if (OnMoveFailed) OnMoveFailed(QString::fromUtf8(e.what()));
         }
     });
 }
@@ -47,8 +46,7 @@ TProgram *TTransport::CurrentProgram() const
 
 bool TTransport::PlayerStopped() const
 {
-    if (!g_.Player)
-        return true;
+    if (!g_.Player) return true;
     const std::uint32_t mode = g_.Player->GetMode();
     return mode == MCI_MODE_NOT_READY || mode == MCI_MODE_STOP;
 }
@@ -101,12 +99,10 @@ void TTransport::Previous()
     CancelPendingMove();
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() > 0) {
         g_.ZipMan->SetIndex(g_.ZipMan->CurrentIndex() - 1);
-        if (!g_.ZipMan->UnpackCurrent())
-            throw EZipStreamError(QStringLiteral("Error"));
+        if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
         OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
     } else if (!g_.LibraryReady) {
-        if (g_.Player)
-            g_.Player->PrevTrack();
+        if (g_.Player) g_.Player->PrevTrack();
     } else if (TAlbum *album = Album()) {
         album->CurrentTitle = album->PreviousTitle();
         SelectTitle(album->CurrentTitle);
@@ -119,16 +115,13 @@ bool TTransport::Next()
     CancelPendingMove();
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() < g_.ZipMan->Count() - 1) {
         g_.ZipMan->SetIndex(g_.ZipMan->CurrentIndex() + 1);
-        if (!g_.ZipMan->UnpackCurrent())
-            throw EZipStreamError(QStringLiteral("Error"));
+        if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
         OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
     } else if (!g_.LibraryReady) {
-        if (g_.Player)
-            g_.Player->NextTrack();
+        if (g_.Player) g_.Player->NextTrack();
     } else if (TAlbum *album = Album()) {
         // A title picked in the list but not yet opened is where Next goes.
-        if (album->CurrentTitle == g_.LoadedTitleSource)
-            album->CurrentTitle = album->NextTitle();
+        if (album->CurrentTitle == g_.LoadedTitleSource) album->CurrentTitle = album->NextTitle();
         SelectTitle(album->CurrentTitle);
     }
     UpdateStoppedAtEnd();
@@ -138,8 +131,7 @@ bool TTransport::Next()
 void TTransport::Rewind()
 {
     CancelPendingMove();
-    if (g_.Player && g_.Player->Opened())
-        g_.Player->Seek(0);
+    if (g_.Player && g_.Player->Opened()) g_.Player->Seek(0);
 }
 
 void TTransport::StartSeek(int direction, int interval)
@@ -182,8 +174,7 @@ void TTransport::StopFastForward()
 
 void TTransport::SeekStep(int direction)
 {
-    if (!g_.Player || !g_.Player->Opened())
-        return;
+    if (!g_.Player || !g_.Player->Opened()) return;
     const std::int64_t position = g_.Player->GetPosition();
     std::int64_t target = 0;
     int decrement = 0;
@@ -197,8 +188,7 @@ void TTransport::SeekStep(int direction)
     }
     g_.Player->Seek(std::uint32_t(target));
     // The repeat interval shrinks by the decrement while the decrement is smaller than it.
-    if (decrement < g_.SeekInterval)
-        g_.SeekInterval = g_.SeekInterval - decrement;
+    if (decrement < g_.SeekInterval) g_.SeekInterval = g_.SeekInterval - decrement;
     g_.SeekCountdown = g_.SeekInterval.load();
     g_.UpdateDisplay();
 }
@@ -218,8 +208,7 @@ void TTransport::OpenAndPlay(TTitle *title)
 {
     OpenTitle(title);
     TAlbum *album = Album();
-    if ((album ? album->CurrentTitle : nullptr) == g_.LoadedTitleSource)
-        Play();
+    if ((album ? album->CurrentTitle : nullptr) == g_.LoadedTitleSource) Play();
 }
 
 void TTransport::OpenTitle(TTitle *title)
@@ -234,17 +223,15 @@ void TTransport::OpenTitle(TTitle *title)
     }
     const bool somethingOpen = (player && player->Opened()) || g_.LoadedTitle;
     // A track of the device already open is a track change, not a new medium.
-    const bool sameDevice = somethingOpen && title->FileName.isEmpty() && g_.LoadedTitle &&
-                            player && player->Opened() && player->HasTracks() &&
-                            title->DeviceName.compare(g_.LoadedTitle->DeviceName,
-                                                      Qt::CaseInsensitive) == 0;
+    const bool sameDevice =
+        somethingOpen && title->FileName.isEmpty() && g_.LoadedTitle && player &&
+        player->Opened() && player->HasTracks() &&
+        title->DeviceName.compare(g_.LoadedTitle->DeviceName, Qt::CaseInsensitive) == 0;
     if (!sameDevice) {
-        if (somethingOpen)
-            CloseTitle();
+        if (somethingOpen) CloseTitle();
         OpenTitleFile(*title);
     }
-    if (title->Track >= 1 && player)
-        player->SetTrack(title->Track);
+    if (title->Track >= 1 && player) player->SetTrack(title->Track);
     g_.LoadedTitleCopy = *title;
     g_.LoadedTitle = &g_.LoadedTitleCopy;
     g_.LoadedTitleSource = title;
@@ -268,8 +255,7 @@ void TTransport::OpenTitleFile(const TTitle &title)
 
 void TTransport::OpenFile(const QString &fileName, TSPDeviceInfo *device)
 {
-    if (!g_.Player)
-        return;
+    if (!g_.Player) return;
     TSonoricPlayer::ResetDeviceInfo(device);
     g_.Player->SetFilename(fileName);
     g_.Player->SetDevice(device);
@@ -281,15 +267,13 @@ void TTransport::OpenFileKeepPlaying(const QString &fileName, TSPDeviceInfo *dev
     TSonoricPlayer *player = g_.Player;
     const bool playing = player && player->Opened() && player->GetMode() == MCI_MODE_PLAY;
     OpenFile(fileName, device);
-    if (playing && player->Opened())
-        player->Play();
+    if (playing && player->Opened()) player->Play();
 }
 
 void TTransport::CloseTitle()
 {
     CancelPendingMove();
-    if (g_.Player && g_.Player->Opened())
-        g_.Player->Close();
+    if (g_.Player && g_.Player->Opened()) g_.Player->Close();
     g_.LoadedTitle = nullptr;
     g_.LoadedTitleSource = nullptr;
     if (g_.ZipMode) {
@@ -317,15 +301,13 @@ void TTransport::CheckEndOfTitle()
             FinishEndOfTitle();
         }
     }
-    if (OnEndCheck)
-        OnEndCheck();
+    if (OnEndCheck) OnEndCheck();
     g_.EndCheckPosted = true;
 }
 
 void TTransport::CancelPendingMove()
 {
-    if (!pauseTimer_.isActive())
-        return;
+    if (!pauseTimer_.isActive()) return;
     pauseTimer_.stop();
     g_.Sleeping = false;
     g_.UpdateDisplay();
@@ -339,17 +321,14 @@ void TTransport::FinishEndOfTitle()
         program->IndexOf(album->CurrentTitle) == qsizetype(program->Titles.size()) - 1) {
         // The end of a pass: the next pass gets a new shuffle order.
         album->RegenerateInternalPrograms();
-        if (OnProgramsRegenerated)
-            OnProgramsRegenerated();
+        if (OnProgramsRegenerated) OnProgramsRegenerated();
     }
     if (g_.CloseRequested) {
         g_.CloseRequested = false;
-        if (OnCloseRequest)
-            OnCloseRequest();
+        if (OnCloseRequest) OnCloseRequest();
         return;
     }
-    if (Next())
-        Play();
+    if (Next()) Play();
 }
 
 // ---- Typed title number ----
@@ -361,8 +340,7 @@ void TTransport::QuickNumberKey(QChar key)
     const TProgram *program = CurrentProgram();
     const QString digits = g_.QuickNumberDigits + key;
     // A digit that cannot give a valid number is ignored.
-    if (QuickNumberPosition(program, digits) < 0)
-        return;
+    if (QuickNumberPosition(program, digits) < 0) return;
     g_.QuickNumberDigits = digits;
     g_.QuickNumberCountdown = g_.QuickNumber;
     g_.UpdateDisplay();
@@ -402,14 +380,12 @@ TFilledList TTransport::ProgramsList() const
 {
     TFilledList list;
     const TAlbum *album = Album();
-    if (!album)
-        return list;
+    if (!album) return list;
     for (const auto &program : album->InternalPrograms)
         list.Items << program->Caption;
     for (const auto &program : album->CustomPrograms)
         list.Items << program->Caption;
-    if (album->CurrentProgram)
-        list.Selected = album->CurrentProgram->ProgramIndex();
+    if (album->CurrentProgram) list.Selected = album->CurrentProgram->ProgramIndex();
     return list;
 }
 
@@ -417,8 +393,7 @@ TFilledList TTransport::TitlesList() const
 {
     TFilledList list;
     const TAlbum *album = Album();
-    if (!album || !album->Loaded || !album->CurrentProgram)
-        return list;
+    if (!album || !album->Loaded || !album->CurrentProgram) return list;
     for (const TTitle *title : album->CurrentProgram->Titles)
         list.Items << title->Caption;
     return list;
@@ -426,18 +401,15 @@ TFilledList TTransport::TitlesList() const
 
 void TTransport::FillAlbumsList()
 {
-    if (OnListFilled)
-        OnListFilled(TStationList::Albums, AlbumsList());
+    if (OnListFilled) OnListFilled(TStationList::Albums, AlbumsList());
 }
 
 void TTransport::FillProgramsList()
 {
-    if (OnListFilled)
-        OnListFilled(TStationList::Programs, ProgramsList());
+    if (OnListFilled) OnListFilled(TStationList::Programs, ProgramsList());
 }
 
 void TTransport::FillTitlesList()
 {
-    if (OnListFilled)
-        OnListFilled(TStationList::Titles, TitlesList());
+    if (OnListFilled) OnListFilled(TStationList::Titles, TitlesList());
 }

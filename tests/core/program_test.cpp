@@ -33,8 +33,7 @@ TRecording ReadRecording(const QString &path)
     TRecording result;
     SF_INFO info{};
     SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return result;
+    if (!file) return result;
     std::vector<float> samples(std::size_t(info.frames) * std::size_t(info.channels));
     const sf_count_t got = sf_readf_float(file, samples.data(), info.frames);
     sf_close(file);
@@ -50,7 +49,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(runtime.isValid());
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     QProcess *Launch(const QStringList &arguments, const QString &wav)
@@ -80,8 +80,7 @@ protected:
         auto album = TAlbum::CreateAlbum();
         album->FileName = folder + QStringLiteral("00000000.tal");
         QStringList files;
-        if (!albums.Load(*album))
-            return files;
+        if (!albums.Load(*album)) return files;
         for (const TTitle *title : album->Titles)
             files << title->FileName;
         return files;
@@ -93,8 +92,7 @@ protected:
         QElapsedTimer timer;
         timer.start();
         while (QFileInfo(wav).size() <= bytes) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
+            if (timer.elapsed() > timeoutMs) return false;
             QThread::msleep(20);
         }
         return true;
@@ -155,7 +153,8 @@ TEST_F(ProgramTest, ASecondStartWithCloseEndsTheFirstAfterItsTitle)
     QProcess *first = Launch({QStringLiteral("/play"), song}, wav);
     ASSERT_TRUE(WaitForSound(wav, 20000, 10000));
 
-    QProcess *second = Launch({QStringLiteral("/close")}, env.scratch() + QStringLiteral("second.wav"));
+    QProcess *second =
+        Launch({QStringLiteral("/close")}, env.scratch() + QStringLiteral("second.wav"));
     ASSERT_TRUE(second->waitForFinished(10000));
     EXPECT_EQ(second->exitCode(), 0);
     EXPECT_EQ(first->state(), QProcess::Running); // the title is still playing

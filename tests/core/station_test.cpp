@@ -7,9 +7,9 @@
 #include "library/album.h"
 #include "library/albumfile.h"
 #include "library/commatext.h"
-#include "playback/player_support.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/registry.h"
+#include "playback/player_support.h"
 #include "support/testenv.h"
 
 #include <QCoreApplication>
@@ -262,7 +262,7 @@ TEST_F(StationTest, TheCloseWaitsForTheStartUpAndForModalDialogsAndSavesOnDestru
         // The title ends with the close request: the station closes through the ticker.
         station->aPlay->trigger(); // a command given before the end cancels the request...
         EXPECT_FALSE(g.CloseRequested);
-        g.CloseRequested = true;   // ...so ask again
+        g.CloseRequested = true; // ...so ask again
         ASSERT_TRUE(WaitUntil([&] { return station->Closed(); }, 5000));
         EXPECT_EQ(closings, 1);
         EXPECT_TRUE(g.ShuttingDown);

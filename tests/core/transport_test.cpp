@@ -6,9 +6,9 @@
 #include "core/tonariaglobals.h"
 #include "core/transport.h"
 #include "library/album.h"
+#include "platform/system/messageservice.h"
 #include "playback/player_support.h"
 #include "playback/sonoricplayer.h"
-#include "platform/system/messageservice.h"
 #include "support/testenv.h"
 
 #include <QCoreApplication>
@@ -328,9 +328,11 @@ TEST_F(TransportTest, TheListsFollowTheAlbum)
     t().FillProgramsList();
     t().FillAlbumsList();
     ASSERT_EQ(filled.size(), 3u);
-    EXPECT_EQ(filled[0].second.Items, QStringList({QStringLiteral("t2.mid"), QStringLiteral("t1.mid")}));
+    EXPECT_EQ(filled[0].second.Items,
+              QStringList({QStringLiteral("t2.mid"), QStringLiteral("t1.mid")}));
     EXPECT_EQ(filled[1].second.Items,
-              QStringList({QStringLiteral("Normal"), QStringLiteral("Shuffle"), QStringLiteral("Reverse")}));
+              QStringList({QStringLiteral("Normal"), QStringLiteral("Shuffle"),
+                           QStringLiteral("Reverse")}));
     EXPECT_EQ(filled[1].second.Selected, 2);
     EXPECT_EQ(filled[2].second.Items, QStringList({QStringLiteral("Temporary")}));
     EXPECT_EQ(filled[2].second.Selected, 0);

@@ -17,8 +17,8 @@ extern "C" void OnTerminationSignal(int number)
 {
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(number);
-    if (writeEnd >= 0)
-        [[maybe_unused]] const ssize_t written = ::write(writeEnd, &byte, 1);
+    if (writeEnd >= 0) [[maybe_unused]]
+        const ssize_t written = ::write(writeEnd, &byte, 1);
     errno = saved;
 }
 
@@ -43,8 +43,7 @@ TTerminationSignals::TTerminationSignals()
 
 TTerminationSignals::~TTerminationSignals()
 {
-    if (!notifier_)
-        return;
+    if (!notifier_) return;
     for (int i = 0; i < 3; ++i)
         ::sigaction(kSignals[i], &previous[i], nullptr);
     writeEnd = -1;
@@ -59,7 +58,6 @@ void TTerminationSignals::Drain()
     ssize_t count = 0;
     while ((count = ::read(fds_[0], bytes, sizeof bytes)) > 0) {
         for (ssize_t i = 0; i < count; ++i)
-            if (OnSignal)
-                OnSignal(bytes[i]);
+            if (OnSignal) OnSignal(bytes[i]);
     }
 }
