@@ -301,6 +301,26 @@ void TfStation::SeekOnce(int direction)
     });
 }
 
+void TfStation::SeekButtonDown(int direction)
+{
+    Transport([this, direction] {
+        TTransport &t = globals_->Transport();
+        if (direction == 1)
+            t.StartFastBackward();
+        else
+            t.StartFastForward();
+    });
+}
+
+void TfStation::SeekButtonUp(int direction)
+{
+    TTransport &t = globals_->Transport();
+    if (direction == 1)
+        t.StopFastBackward();
+    else
+        t.StopFastForward();
+}
+
 void TfStation::CreateTray()
 {
     pmTray = new QMenu(this);

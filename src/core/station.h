@@ -63,6 +63,11 @@ public:
     // Called once when the start-up is over (the splash can go).
     std::function<void()> OnStarted;
 
+    // The seek buttons of the display and the floating bar: a run while held down (1 backward,
+    // 2 forward). Like every transport command of the user's, it cancels the close request.
+    void SeekButtonDown(int direction);
+    void SeekButtonUp(int direction);
+
     // ---- Files ----
     // Opens a comma-text list of files (an empty list: the device itself) as the system album's
     // new contents, with the device (null or the automatic record: the file chooses).

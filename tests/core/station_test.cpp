@@ -296,6 +296,27 @@ TEST_F(StationTest, ExitDuringThePauseBetweenTitlesClosesAtOnce)
     EXPECT_FALSE(station->Player().Opened());
 }
 
+TEST_F(StationTest, SeekActionsStepOnceAndSeekButtonsRunWhileHeld)
+{
+    auto station = Start({QStringLiteral("/close"), Midi(QStringLiteral("a.mid"), 12000)});
+    TTonariaGlobals &g = station->GlobalState();
+    station->aPlayFF->trigger();
+    EXPECT_FALSE(g.Seeking);
+    EXPECT_FALSE(g.CloseRequested);
+    ASSERT_TRUE(WaitUntil([&] { return station->Player().GetPosition() == 5000; }, 2000));
+    station->aPlayFB->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return station->Player().GetPosition() == 0; }, 2000));
+
+    g.CloseRequested = true;
+    station->SeekButtonDown(2);
+    EXPECT_TRUE(g.Seeking);
+    EXPECT_EQ(g.SeekDirection, 2);
+    EXPECT_FALSE(g.CloseRequested);
+    station->SeekButtonUp(2);
+    EXPECT_FALSE(g.Seeking);
+    EXPECT_EQ(g.SeekDirection, 0);
+}
+
 TEST_F(StationTest, DeferredCommandsAndTheTrayMenu)
 {
     auto station = Start({Midi(QStringLiteral("a.mid"))});
