@@ -1,5 +1,6 @@
 #include "core/station.h"
 
+#include "core/displaysink.h"
 #include "core/displaytexts.h"
 #include "core/stationevents.h"
 #include "core/timerthread.h"
@@ -7,6 +8,7 @@
 #include "library/album.h"
 #include "library/commatext.h"
 #include "library/titlecaption.h"
+#include "localisation/messageformat.h"
 #include "localisation/showmessage.h"
 #include "platform/system/mciextensions.h"
 #include "platform/system/messageservice.h"
@@ -27,6 +29,9 @@
 #include <exception>
 
 namespace {
+
+// What the plug-ins are told when an end-of-title check has run.
+constexpr std::uint32_t kNotifyEndCheck = 0x4204;
 
 // An action with its caption and its hint.
 QAction *MakeAction(QObject *owner, const QString &caption, const QString &hint)
@@ -72,6 +77,10 @@ TfStation::TfStation(const TCommandLine &commandLine, const QString &executableP
         (which == TStationList::Titles     ? lbTitles
          : which == TStationList::Programs ? lbPrograms
                                            : lbAlbums) = list;
+    };
+    // The plug-ins hear of every end check, as of the display's updates.
+    transport.OnEndCheck = [this] {
+        if (texts_->OnNotifyPlugins) texts_->OnNotifyPlugins(kNotifyEndCheck);
     };
     transport.OnMoveFailed = [](const QString &text) { ShowMessageText(text, MB_ICONERROR); };
     CreateActions();
@@ -213,6 +222,11 @@ void TfStation::HookPlayer()
     spStation.OnNotify = [this](TSonoricPlayer *) { texts_->UpdateControls(); };
     spStation.OnAnalyzing = [this](TSonoricPlayer *, PSPDeviceInfo info) {
         Status(QStringLiteral("Analyzing ") + info->Name + QStringLiteral("..."));
+    };
+    spStation.OnBeforeMIDIReset = [this](TSonoricPlayer *) {
+        if (TDisplaySink *display = texts_->Display())
+            display->SetCaption(FormatMessageText(GetMessageText(QStringLiteral("MiscReset")),
+                                                  {globals_->ResetFile}));
     };
     spStation.OnAfterMIDIReset = [this](TSonoricPlayer *, bool successful) {
         if (!successful)
