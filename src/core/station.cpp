@@ -387,8 +387,7 @@ void TfStation::FirstShow()
     if (tiStation) tiStation->show();
     // 8. The periodic work starts.
     g.StartingUp = false;
-    ticker_->SetMeter(g.APMActive, g.APMInterval);
-    ticker_->SetAnimation(g.DisplayFlag);
+    RefreshTickerSchedule();
     ticker_->Resume();
     texts_->UpdateControls();
     // 9. Play when the command line asked for it.
@@ -397,6 +396,12 @@ void TfStation::FirstShow()
         if (!spStation.Opened() || spStation.GetMode() == MCI_MODE_STOP)
             Guard([&] { g.Transport().Play(); });
     }
+}
+
+void TfStation::RefreshTickerSchedule()
+{
+    ticker_->SetMeter(globals_->APMActive, globals_->APMInterval);
+    ticker_->SetAnimation(globals_->DisplayFlag);
 }
 
 void TfStation::SetCloaked(bool cloaked)

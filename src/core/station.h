@@ -50,6 +50,10 @@ public:
     // The end of the start-up: the tray icon, the ticker, and playing when asked to.
     void FirstShow();
 
+    // Gives the ticker the meter's and the animation's schedule from the preferences (again
+    // after the preferences change).
+    void RefreshTickerSchedule();
+
     // ---- Closing ----
     // "Exit": closes unless the program is still starting up or already closing.
     void Exit();
