@@ -6,6 +6,7 @@
 #include "core/tonariaglobals.h"
 #include "core/transport.h"
 #include "library/album.h"
+#include "packages/testarchive.h"
 #include "platform/system/messageservice.h"
 #include "playback/player_support.h"
 #include "playback/sonoricplayer.h"
@@ -13,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -246,6 +248,41 @@ TEST_F(TransportTest, StopDuringThePauseStaysOnTheEndedTitle)
     RunEvents(900);
     EXPECT_EQ(g.LoadedTitleSource, titles[0]);
     EXPECT_FALSE(Playing());
+}
+
+TEST_F(TransportTest, APackagePlaysItsMembersInOrderBeforeTheProgramMovesOn)
+{
+    const auto titles = AddTitles(1, 250);
+    TTitle *package = album().AddTitle();
+    package->FileName =
+        env.writeFile(QStringLiteral("pack.zip"),
+                      MakeZip({{"one.mid", MidiFileBytes(250)}, {"two.mid", MidiFileBytes(250)}}));
+    album().RefreshInternalPrograms(); // Normal: t1, pack
+    QStringList played;
+    player.OnPlayStopped = [&](TSonoricPlayer *) {
+        played << QFileInfo(player.Filename()).fileName();
+    };
+    ticker.Resume();
+    album().CurrentTitle = package;
+    t().Play();
+    EXPECT_TRUE(g.ZipMode);
+    ASSERT_TRUE(WaitUntil([&] { return played.size() >= 3; }, 8000));
+    EXPECT_EQ(played.mid(0, 3), QStringList({QStringLiteral("one.mid"), QStringLiteral("two.mid"),
+                                             QStringLiteral("t1.mid")}));
+    EXPECT_EQ(g.LoadedTitleSource, titles[0]);
+    EXPECT_FALSE(g.ZipMode); // closing the package title left package mode
+
+    // Previous inside a package steps back a member; at the first member, to the title before.
+    t().Stop();
+    album().CurrentTitle = package;
+    t().SelectTitle(package);
+    t().Next();
+    EXPECT_EQ(QFileInfo(player.Filename()).fileName(), QStringLiteral("two.mid"));
+    t().Previous();
+    EXPECT_EQ(QFileInfo(player.Filename()).fileName(), QStringLiteral("one.mid"));
+    t().Previous();
+    EXPECT_EQ(g.LoadedTitleSource, titles[0]);
+    EXPECT_FALSE(g.ZipMode);
 }
 
 TEST_F(TransportTest, SeekRunsStopAtTheEndsAndRepeatFasterWhileHeld)
