@@ -196,7 +196,7 @@ TEST_F(TransportTest, TheCloseRequestClosesAtTheEndInsteadOfMovingOn)
 TEST_F(TransportTest, ThePauseBetweenTitlesWaitsWithoutBlockingAndACommandTakesOver)
 {
     const auto titles = AddTitles(3, 300);
-    g.PauseDelay = 800;
+    g.PauseDelay = 3000;
     g.CloseRequested = true;
     int displays = 0;
     g.OnUpdateDisplay = [&] { ++displays; };
@@ -210,7 +210,7 @@ TEST_F(TransportTest, ThePauseBetweenTitlesWaitsWithoutBlockingAndACommandTakesO
     // The program answers during the pause.
     bool answered = false;
     QTimer::singleShot(50, [&] { answered = true; });
-    ASSERT_TRUE(WaitUntil([&] { return answered; }, 300));
+    ASSERT_TRUE(WaitUntil([&] { return answered; }, 1500));
     EXPECT_TRUE(g.Sleeping);
 
     // The user goes back a title: the pending move and its close are forgotten.
@@ -219,11 +219,12 @@ TEST_F(TransportTest, ThePauseBetweenTitlesWaitsWithoutBlockingAndACommandTakesO
     EXPECT_FALSE(t().MovePending());
     EXPECT_FALSE(g.Sleeping);
     EXPECT_EQ(g.LoadedTitleSource, titles[2]);
-    RunEvents(1000);
+    RunEvents(3200); // past the end of the pause that was cancelled
     EXPECT_EQ(closes, 0);
     EXPECT_EQ(g.LoadedTitleSource, titles[2]);
 
     // Left alone, the pause passes and the next title plays.
+    g.PauseDelay = 800;
     album().CurrentTitle = titles[0];
     t().Play();
     ASSERT_TRUE(WaitUntil([&] { return g.Sleeping; }, 5000));
