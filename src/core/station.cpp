@@ -3,6 +3,8 @@
 #include "core/displaysink.h"
 #include "core/displaytexts.h"
 #include "core/stationevents.h"
+#include "core/stationkeys.h"
+#include "core/stationlists.h"
 #include "core/timerthread.h"
 #include "core/tonariaglobals.h"
 #include "library/album.h"
@@ -73,11 +75,8 @@ TfStation::TfStation(const TCommandLine &commandLine, const QString &executableP
     g.OnUpdateDisplay = [this] { texts_->UpdateDisplay(); };
     TTransport &transport = g.Transport();
     transport.OnCloseRequest = [this] { RequestClose(); };
-    transport.OnListFilled = [this](TStationList which, const TFilledList &list) {
-        (which == TStationList::Titles     ? lbTitles
-         : which == TStationList::Programs ? lbPrograms
-                                           : lbAlbums) = list;
-    };
+    lists_ = std::make_unique<TStationLists>(g, *this);
+    keys_ = std::make_unique<TStationKeys>(g, *this);
     // The plug-ins hear of every end check, as of the display's updates.
     transport.OnEndCheck = [this] {
         if (texts_->OnNotifyPlugins) texts_->OnNotifyPlugins(kNotifyEndCheck);
@@ -171,7 +170,7 @@ void TfStation::StartUpAlbums(const TCommandLine &commandLine)
         }
     }
     album.RefreshInternalPrograms();
-    g.Transport().FillTitlesList();
+    lists_->FillTitlesList();
     if (album.CurrentProgram && !album.CurrentProgram->Titles.empty()) {
         album.CurrentTitle = album.CurrentProgram->Titles.front();
         Guard([&] { g.Transport().SelectTitle(album.CurrentTitle); });
@@ -207,6 +206,8 @@ TfStation::~TfStation()
     g.Player = nullptr;
     g.OnUpdateControls = nullptr;
     g.OnUpdateDisplay = nullptr;
+    keys_.reset();
+    lists_.reset();
     texts_.reset();
     globals_.reset();
 }
@@ -595,7 +596,7 @@ void TfStation::OpenFiles(const QString &text, TSPDeviceInfo *device)
     album.AddFiles(list, anyDevice ? nullptr : &bound);
     album.CurrentTitle = album.Titles.empty() ? nullptr : album.Titles.front();
     if (album.CurrentTitle) g.Transport().SelectTitle(album.CurrentTitle);
-    g.Transport().FillTitlesList();
+    lists_->FillTitlesList();
 }
 
 void TfStation::OpenRecent(int index)
@@ -622,7 +623,7 @@ void TfStation::DropFiles(const QStringList &paths)
         if (program && program->ProgramType == ptCustom) program->Titles.push_back(title);
     }
     album->RefreshInternalPrograms();
-    g.Transport().FillTitlesList();
+    lists_->FillTitlesList();
     if (!album->CurrentTitle && !g.LoadedTitle && program && !program->Titles.empty()) {
         // The title given to the player is the album's current one, so that Play plays it.
         album->CurrentTitle = program->Titles.front();
@@ -651,7 +652,7 @@ void TfStation::handoffCommit()
     TAlbum *album = g.CurrentAlbum;
     if (album) {
         album->RefreshInternalPrograms();
-        g.Transport().FillTitlesList();
+        lists_->FillTitlesList();
         TProgram *program = album->CurrentProgram;
         if (!g.LoadedTitle && program && !program->Titles.empty()) {
             album->CurrentTitle = program->Titles.front();
@@ -675,11 +676,30 @@ void TfStation::setCloseRequested()
     globals_->CloseRequested = true;
 }
 
-const TFilledList &TfStation::List(TStationList which) const
+bool TfStation::ActionEnabled(TStationAction action) const
 {
-    return which == TStationList::Titles     ? lbTitles
-           : which == TStationList::Programs ? lbPrograms
-                                             : lbAlbums;
+    const QAction *a = Action(action);
+    return a && a->isEnabled();
+}
+
+void TfStation::ExecuteAction(TStationAction action)
+{
+    if (QAction *a = Action(action)) a->trigger();
+}
+
+void TfStation::SelectTitle(TTitle *title)
+{
+    Guard([&] { globals_->Transport().SelectTitle(title); });
+}
+
+void TfStation::QuickNumberKey(QChar digit)
+{
+    Guard([&] { globals_->Transport().QuickNumberKey(digit); });
+}
+
+void TfStation::ClosePopup(TStationList)
+{
+    // The popup list boxes come with the display window.
 }
 
 bool ExtensionListSupports(const QString &extensionList, const QString &fileName)

@@ -18,6 +18,7 @@
 #include "core/commandline.h"
 #include "core/handoffreceiver.h"
 #include "core/recentfiles.h"
+#include "core/stationcommands.h"
 #include "core/stationsink.h"
 #include "core/transport.h"
 #include "playback/sonoricmixer.h"
@@ -33,10 +34,15 @@
 
 class QSystemTrayIcon;
 class TDisplayTexts;
+class TStationKeys;
+class TStationLists;
 class TTimerThread;
 class TTonariaGlobals;
 
-class TfStation : public QWidget, public THandoffTarget, public TStationSink {
+class TfStation : public QWidget,
+                  public THandoffTarget,
+                  public TStationSink,
+                  public TStationCommands {
 public:
     // Runs the start-up sequence: the global state, preferences and recent files, devices,
     // mixer, albums, the command line's files in the system album, the ticker (idle).
@@ -92,7 +98,9 @@ public:
     TSonoricPlayer &Player() { return spStation; }
     TRecentFiles &RecentFiles() { return mmStation; }
     QMenu *ReopenMenu() const { return reopenMenu_; }
-    const TFilledList &List(TStationList which) const;
+    // The lists behind the popup list boxes, and the keyboard of the display and the floating bar.
+    TStationLists &Lists() const { return *lists_; }
+    TStationKeys &Keys() const { return *keys_; }
     QSystemTrayIcon *TrayIcon() const { return tiStation; }
     QMenu *TrayMenu() const { return pmTray; }
     QString HelpFile() const { return helpFile_; }
@@ -107,6 +115,13 @@ public:
     QAction *Action(TStationAction action) const;
     // The display texts; the display window and the floating bar install their sinks here.
     TDisplayTexts &DisplayTexts() const { return *texts_; }
+
+    // ---- What the lists and keys ask of the station ----
+    bool ActionEnabled(TStationAction action) const override;
+    void ExecuteAction(TStationAction action) override;
+    void SelectTitle(TTitle *title) override;
+    void QuickNumberKey(QChar digit) override;
+    void ClosePopup(TStationList list) override;
 
     // ---- What the display texts write into the station ----
     QString ApplicationTitle() const override { return applicationTitle_; }
@@ -143,7 +158,8 @@ private:
     TSonoricMixer mixer_;
     TRecentFiles mmStation;
     QPointer<QMenu> reopenMenu_;
-    TFilledList lbTitles, lbPrograms, lbAlbums;
+    std::unique_ptr<TStationLists> lists_;
+    std::unique_ptr<TStationKeys> keys_;
     QSystemTrayIcon *tiStation = nullptr;
     QMenu *pmTray = nullptr;
     std::unique_ptr<TTimerThread> ticker_;

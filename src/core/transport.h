@@ -1,9 +1,8 @@
 #pragma once
 // The transport: the eight commands the user gives (play, pause, stop, previous, next, rewind,
 // fast backward and fast forward), the opening and closing of titles in the player, the move to
-// the next title when one ends, the seek runs, the typed title number and the filling of the
-// station's three lists. Everything works on the global state's current album, its current
-// program and the player.
+// the next title when one ends, the seek runs and the typed title number. Everything works on
+// the global state's current album, its current program and the player.
 //
 // The pause between titles does not hold up the program: when a title ends with a pause
 // delay, the sleep text shows and a single-shot timer takes the next step; any transport command
@@ -18,7 +17,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -28,14 +26,6 @@ class TProgram;
 class TTonariaGlobals;
 struct TSPDeviceInfo;
 struct TTitle;
-
-// The contents of one of the station's lists and the entry to select (-1 for none).
-struct TFilledList {
-    QStringList Items;
-    int Selected = -1;
-};
-
-enum class TStationList { Titles, Programs, Albums };
 
 class TTransport : public QObject {
 public:
@@ -83,15 +73,6 @@ public:
     void QuickNumberKey(QChar key);
     void QuickNumberCommit();
 
-    // ---- The station's lists ----
-    TFilledList AlbumsList() const;
-    TFilledList ProgramsList() const;
-    TFilledList TitlesList() const;
-    // Compute the list and hand it to OnListFilled.
-    void FillAlbumsList();
-    void FillProgramsList();
-    void FillTitlesList();
-
     // ---- Hooks the station sets ----
     // The title ended and the close was requested: close the program.
     std::function<void()> OnCloseRequest;
@@ -99,7 +80,6 @@ public:
     std::function<void()> OnProgramsRegenerated;
     // An end check has run (plug-ins are told).
     std::function<void()> OnEndCheck;
-    std::function<void(TStationList, const TFilledList &)> OnListFilled;
     // A failure of the move after the pause, which has no caller to report to.
     std::function<void(const QString &)> OnMoveFailed;
 

@@ -3,6 +3,8 @@
 #include "core/recentfiles.h"
 #include "core/station.h"
 #include "core/stationevents.h"
+#include "core/stationkeys.h"
+#include "core/stationlists.h"
 #include "core/tonariaglobals.h"
 #include "library/album.h"
 #include "library/albumfile.h"
@@ -28,6 +30,14 @@ QStringList Files(const TAlbum &album)
     for (const TTitle *title : album.Titles)
         names << title->FileName;
     return names;
+}
+
+QStringList Rows(const QListWidget *list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
 }
 
 class StationTest : public ::testing::Test {
@@ -66,7 +76,7 @@ TEST_F(StationTest, FilesOnTheCommandLineBecomeTheSystemAlbumAndPlayAtTheFirstSh
         ASSERT_EQ(g.CurrentAlbum, g.SystemAlbum);
         EXPECT_EQ(Files(*g.CurrentAlbum), QStringList({a, b}));
         EXPECT_EQ(g.CurrentAlbum->Titles[0]->Caption, QStringLiteral("First Song"));
-        EXPECT_EQ(station->List(TStationList::Titles).Items,
+        EXPECT_EQ(Rows(station->Lists().lbTitles()),
                   QStringList({QStringLiteral("First Song"), QStringLiteral("Second")}));
         EXPECT_EQ(g.LoadedTitleSource, g.CurrentAlbum->Titles[0]); // opened, not started
         EXPECT_TRUE(g.PlayRequested);
@@ -149,7 +159,7 @@ TEST_F(StationTest, DroppedFilesJoinTheAlbumAndACustomProgramOnly)
     station->DropFiles({a, b, c});
     EXPECT_EQ(Files(album), QStringList({a, b, c}));
     EXPECT_EQ(album.CurrentProgram->Titles.size(), 3u);
-    EXPECT_EQ(station->List(TStationList::Titles).Items.size(), 3);
+    EXPECT_EQ(Rows(station->Lists().lbTitles()).size(), 3);
     // Nothing was loaded: the first title of the program is opened and is the current one, so
     // that Play plays it.
     ASSERT_NE(g.LoadedTitleSource, nullptr);
@@ -315,6 +325,23 @@ TEST_F(StationTest, SeekActionsStepOnceAndSeekButtonsRunWhileHeld)
     station->SeekButtonUp(2);
     EXPECT_FALSE(g.Seeking);
     EXPECT_EQ(g.SeekDirection, 0);
+}
+
+TEST_F(StationTest, KeysAndListsReachTheTransport)
+{
+    const QString a = Midi(QStringLiteral("a.mid")), b = Midi(QStringLiteral("b.mid"));
+    auto station = Start({a, b});
+    TTonariaGlobals &g = station->GlobalState();
+    station->FirstShow();
+    // The digit 2 of two titles is taken at once.
+    EXPECT_TRUE(station->Keys().KeyPressed(Qt::Key_2, Qt::NoModifier, QStringLiteral("2")));
+    EXPECT_EQ(g.LoadedTitleSource, g.SystemAlbum->Titles[1]);
+    // A row chosen in the titles list opens that title.
+    station->Lists().ChooseTitle(0);
+    EXPECT_EQ(g.LoadedTitleSource, g.SystemAlbum->Titles[0]);
+    station->ExecuteAction(TStationAction::aPlay);
+    EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
+    EXPECT_TRUE(station->ActionEnabled(TStationAction::aPlayStop));
 }
 
 TEST_F(StationTest, DeferredCommandsAndTheTrayMenu)

@@ -1,6 +1,6 @@
 // The transport over the real player and media-control layer with generated MIDI files, paced
-// by the real ticker: moving through a program, the end of a title, the pause between titles,
-// the close request, the seek runs and the typed title number.
+// by the real ticker: moving through a program and a package, the end of a title, the pause
+// between titles, the close request, the seek runs and the typed title number.
 #include "core/stationevents.h"
 #include "core/timerthread.h"
 #include "core/tonariaglobals.h"
@@ -352,30 +352,6 @@ TEST_F(TransportTest, QuickNumberWithTwelveTitles)
     t().QuickNumberKey(QLatin1Char('1')); // and the delay passes
     ASSERT_TRUE(WaitUntil([&] { return g.LoadedTitleSource == titles[0]; }, 3000));
     EXPECT_TRUE(g.QuickNumberDigits.isEmpty());
-}
-
-TEST_F(TransportTest, TheListsFollowTheAlbum)
-{
-    const auto titles = AddTitles(2, 1000);
-    std::vector<std::pair<TStationList, TFilledList>> filled;
-    t().OnListFilled = [&](TStationList which, const TFilledList &list) {
-        filled.emplace_back(which, list);
-    };
-    album().SetCurrentProgram(album().InternalPrograms[2].get());
-    t().FillTitlesList();
-    t().FillProgramsList();
-    t().FillAlbumsList();
-    ASSERT_EQ(filled.size(), 3u);
-    EXPECT_EQ(filled[0].second.Items,
-              QStringList({QStringLiteral("t2.mid"), QStringLiteral("t1.mid")}));
-    EXPECT_EQ(filled[1].second.Items,
-              QStringList({QStringLiteral("Normal"), QStringLiteral("Shuffle"),
-                           QStringLiteral("Reverse")}));
-    EXPECT_EQ(filled[1].second.Selected, 2);
-    EXPECT_EQ(filled[2].second.Items, QStringList({QStringLiteral("Temporary")}));
-    EXPECT_EQ(filled[2].second.Selected, 0);
-    g.SetCurrentAlbum(nullptr);
-    EXPECT_TRUE(t().TitlesList().Items.isEmpty());
 }
 
 TEST_F(TransportTest, TheTickerKeepsOneRequestOfEachKindWaitingAndEndsWhileACallWaits)

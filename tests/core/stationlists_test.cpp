@@ -1,0 +1,342 @@
+// The station's lists and keys over real albums in a fresh program folder: what the lists show,
+// what choosing a row changes, which mouse and key events choose, and which keys run what.
+#include "core/stationcommands.h"
+#include "core/stationkeys.h"
+#include "core/stationlists.h"
+#include "core/tonariaglobals.h"
+#include "platform/system/messageservice.h"
+#include "playback/player_support.h"
+#include "support/testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+
+#include <set>
+#include <vector>
+
+namespace {
+
+class TRecordingCommands : public TStationCommands {
+public:
+    std::set<TStationAction> disabled;
+    std::vector<TStationAction> executed;
+    std::vector<TTitle *> selected;
+    QString digits;
+    std::vector<TStationList> closed;
+
+    bool ActionEnabled(TStationAction action) const override { return !disabled.count(action); }
+    void ExecuteAction(TStationAction action) override { executed.push_back(action); }
+    void SelectTitle(TTitle *title) override { selected.push_back(title); }
+    void QuickNumberKey(QChar digit) override { digits += digit; }
+    void ClosePopup(TStationList list) override { closed.push_back(list); }
+};
+
+QStringList Rows(const QListWidget *list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+
+class StationListsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Two albums of our own, saved and listed as the station finds them.
+        MakeAlbum(QStringLiteral("Rock"),
+                  {QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")});
+        MakeAlbum(QStringLiteral("Jazz"), {QStringLiteral("Blue"), QStringLiteral("Green")});
+        g.LoadAlbumList();
+        ASSERT_EQ(g.Albums.size(), 3u);
+        g.OnUpdateControls = [this] { ++controlUpdates; };
+        g.SetCurrentAlbum(AlbumNamed(QStringLiteral("Rock")));
+        rock = g.CurrentAlbum;
+        ASSERT_TRUE(rock->Loaded);
+        ASSERT_EQ(rock->CustomPrograms.size(), 1u);
+        controlUpdates = 0;
+    }
+
+    void TearDown() override
+    {
+        player.Close();
+        g.SetCurrentAlbum(nullptr);
+    }
+
+    void MakeAlbum(const QString &caption, const QStringList &titles)
+    {
+        auto album = TAlbum::CreateAlbum();
+        album->Caption = caption;
+        album->Loaded = true;
+        for (const QString &name : titles) {
+            TTitle *title = album->AddTitle();
+            title->Caption = name;
+            title->FileName = env.writeFile(name + QStringLiteral(".mid"), MidiFileBytes(2000));
+        }
+        album->RefreshInternalPrograms();
+        auto custom = album->CreateProgram();
+        custom->Caption = QStringLiteral("Favourites");
+        custom->Titles = {album->Titles.back()};
+        album->CustomPrograms.push_back(std::move(custom));
+        ASSERT_TRUE(g.AlbumFile().Save(*album));
+    }
+
+    TAlbum *AlbumNamed(const QString &caption) const
+    {
+        for (const auto &album : g.Albums)
+            if (album->Caption == caption) return album.get();
+        return nullptr;
+    }
+
+    void OpenInPlayer(TTitle *title)
+    {
+        UseTestSoundFont();
+        TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
+        player.SetDevice(&AnyDeviceInfo);
+        player.SetFilename(title->FileName);
+        player.Open();
+        g.Player = &player;
+        g.LoadedTitleCopy.Caption = title->Caption;
+        g.LoadedTitle = &g.LoadedTitleCopy;
+        g.LoadedTitleSource = title;
+    }
+
+    TTestEnvironment env;
+    TScriptedMessageService boxes;
+    TTonariaGlobals g{QStringLiteral("/nonexistent/tonaria")};
+    TSonoricPlayer player;
+    TRecordingCommands commands;
+    TStationLists lists{g, commands};
+    TAlbum *rock = nullptr;
+    int controlUpdates = 0;
+};
+
+} // namespace
+
+TEST_F(StationListsTest, ListsShowTheCurrentProgramTheProgramsAndTheAlbums)
+{
+    lists.FillTitlesList();
+    EXPECT_EQ(Rows(lists.lbTitles()),
+              QStringList({QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")}));
+
+    lists.FillProgramsList();
+    EXPECT_EQ(Rows(lists.lbPrograms()),
+              QStringList({QStringLiteral("Normal"), QStringLiteral("Shuffle"),
+                           QStringLiteral("Reverse"), QStringLiteral("Favourites")}));
+    EXPECT_EQ(lists.lbPrograms()->currentRow(), rock->CurrentProgram->ProgramIndex());
+
+    lists.FillAlbumsList();
+    EXPECT_EQ(
+        Rows(lists.lbAlbums()),
+        QStringList({QStringLiteral("Temporary"), QStringLiteral("Jazz"), QStringLiteral("Rock")}));
+    EXPECT_EQ(lists.lbAlbums()->currentRow(), 2);
+
+    // Opening the titles popup selects the album's current title.
+    rock->CurrentTitle = rock->CurrentProgram->Titles[1];
+    lists.TitlesPopupOpened();
+    EXPECT_EQ(lists.lbTitles()->currentRow(), 1);
+
+    // Closing a popup empties the programs and albums, not the titles.
+    lists.PopupClosed();
+    EXPECT_EQ(lists.lbPrograms()->count(), 0);
+    EXPECT_EQ(lists.lbAlbums()->count(), 0);
+    EXPECT_EQ(lists.lbTitles()->count(), 3);
+
+    // An album that is not loaded shows no titles.
+    g.SetCurrentAlbum(nullptr);
+    lists.FillTitlesList();
+    EXPECT_EQ(lists.lbTitles()->count(), 0);
+    lists.FillProgramsList();
+    EXPECT_EQ(lists.lbPrograms()->count(), 0);
+}
+
+TEST_F(StationListsTest, ChoosingATitleOpensItOrKeepsItForLater)
+{
+    TProgram *normal = rock->CurrentProgram;
+    lists.FillTitlesList();
+
+    // With nothing open the choice is opened at once.
+    lists.ChooseTitle(1);
+    EXPECT_EQ(rock->CurrentTitle, normal->Titles[1]);
+    EXPECT_EQ(commands.selected, std::vector<TTitle *>{normal->Titles[1]});
+    EXPECT_EQ(commands.closed, std::vector<TStationList>{TStationList::Titles});
+
+    // The current title again while the player has it open: only the popup closes.
+    OpenInPlayer(normal->Titles[1]);
+    commands.selected.clear();
+    lists.ChooseTitle(1);
+    EXPECT_TRUE(commands.selected.empty());
+    EXPECT_EQ(commands.closed.size(), 2u);
+
+    // Without automatic opening, another title waits as the next one to play.
+    g.AutoOpenTitle = false;
+    lists.ChooseTitle(2);
+    EXPECT_EQ(rock->CurrentTitle, normal->Titles[2]);
+    EXPECT_TRUE(commands.selected.empty());
+    EXPECT_EQ(controlUpdates, 1);
+
+    // With it, the choice is opened.
+    g.AutoOpenTitle = true;
+    lists.ChooseTitle(0);
+    EXPECT_EQ(commands.selected, std::vector<TTitle *>{normal->Titles[0]});
+
+    // A row that is no title changes nothing but still closes the popup.
+    for (const int row : {-1, 3, 1000}) {
+        lists.ChooseTitle(row);
+        EXPECT_EQ(rock->CurrentTitle, normal->Titles[0]);
+    }
+    EXPECT_EQ(commands.selected.size(), 1u);
+    EXPECT_EQ(commands.closed.size(), 7u);
+}
+
+TEST_F(StationListsTest, ChoosingAProgramOrAnAlbumMakesItCurrent)
+{
+    lists.FillProgramsList();
+    lists.ChooseProgram(3);
+    ASSERT_EQ(rock->CurrentProgram, rock->CustomPrograms[0].get());
+    EXPECT_EQ(Rows(lists.lbTitles()), QStringList{QStringLiteral("Three")});
+    EXPECT_EQ(controlUpdates, 1);
+    lists.ChooseProgram(4);
+    EXPECT_EQ(rock->CurrentProgram, rock->CustomPrograms[0].get());
+    EXPECT_EQ(commands.closed, std::vector<TStationList>(2, TStationList::Programs));
+
+    // The album before is saved and unloaded; the titles list follows the new one.
+    lists.FillAlbumsList();
+    lists.ChooseAlbum(1);
+    ASSERT_EQ(g.CurrentAlbum->Caption, QStringLiteral("Jazz"));
+    EXPECT_TRUE(g.CurrentAlbum->Loaded);
+    EXPECT_FALSE(rock->Loaded);
+    EXPECT_EQ(Rows(lists.lbTitles()),
+              QStringList({QStringLiteral("Blue"), QStringLiteral("Green")}));
+    lists.ChooseAlbum(3);
+    EXPECT_EQ(g.CurrentAlbum->Caption, QStringLiteral("Jazz"));
+    EXPECT_EQ(commands.closed.back(), TStationList::Albums);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(StationListsTest, LeftReleaseEnterAndDoubleClickChooseTheSelectedRow)
+{
+    QListWidget *list = lists.lbTitles();
+    lists.FillTitlesList();
+    list->resize(200, 100);
+    list->show();
+    QCoreApplication::processEvents();
+    QWidget *area = list->viewport();
+    const QPointF inside(10, 5), outside(10, area->height() + 20);
+    auto release = [&](Qt::MouseButton button, QPointF at) {
+        QMouseEvent event(QEvent::MouseButtonRelease, at, area->mapToGlobal(at), button,
+                          Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(area, &event);
+    };
+
+    list->setCurrentRow(2);
+    release(Qt::RightButton, inside);
+    release(Qt::LeftButton, outside);
+    EXPECT_TRUE(commands.closed.empty());
+
+    release(Qt::LeftButton, inside);
+    EXPECT_EQ(rock->CurrentTitle, rock->CurrentProgram->Titles[2]);
+    EXPECT_EQ(commands.closed.size(), 1u);
+
+    list->setCurrentRow(0);
+    QKeyEvent enter(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(list, &enter);
+    EXPECT_EQ(rock->CurrentTitle, rock->CurrentProgram->Titles[0]);
+    QKeyEvent other(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(list, &other);
+    EXPECT_EQ(commands.closed.size(), 2u);
+
+    list->setCurrentRow(1);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, inside, area->mapToGlobal(inside), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(area, &dbl);
+    EXPECT_EQ(rock->CurrentTitle, rock->CurrentProgram->Titles[1]);
+    EXPECT_EQ(commands.closed.size(), 3u);
+
+    // A popup that takes the widget in and frees it leaves the lists safe.
+    delete list;
+    EXPECT_EQ(lists.lbTitles(), nullptr);
+    lists.FillTitlesList();
+    lists.TitlesPopupOpened();
+}
+
+TEST_F(StationListsTest, ShortcutsRunEnabledActionsWithExactlyTheirModifiers)
+{
+    TStationKeys keys(g, commands);
+    const Qt::KeyboardModifiers none = Qt::NoModifier, ctrl = Qt::ControlModifier,
+                                shift = Qt::ShiftModifier;
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        TStationAction action;
+    } table[] = {
+        {Qt::Key_Space, ctrl, TStationAction::aPlay},
+        {Qt::Key_Space, none, TStationAction::aPlayPause},
+        {Qt::Key_Left, ctrl, TStationAction::aPlayPrev},
+        {Qt::Key_Right, ctrl, TStationAction::aPlayNext},
+        {Qt::Key_Home, none, TStationAction::aPlayRew},
+        {Qt::Key_PageUp, none, TStationAction::aPlayFB},
+        {Qt::Key_PageDown, none, TStationAction::aPlayFF},
+        {Qt::Key_F2, none, TStationAction::aEditTitles},
+        {Qt::Key_F2, ctrl, TStationAction::aEditPrograms},
+        {Qt::Key_F2, shift, TStationAction::aEditAlbums},
+        {Qt::Key_F1, none, TStationAction::aHelpTopics},
+    };
+    for (const auto &row : table) {
+        commands.executed.clear();
+        EXPECT_TRUE(keys.KeyPressed(row.key, row.modifiers, QString()));
+        EXPECT_EQ(commands.executed, std::vector<TStationAction>{row.action})
+            << qPrintable(StationActionName(row.action));
+
+        // A disabled action is not run, but the key is still the program's.
+        commands.executed.clear();
+        commands.disabled = {row.action};
+        EXPECT_TRUE(keys.KeyPressed(row.key, row.modifiers, QString()));
+        EXPECT_TRUE(commands.executed.empty());
+        commands.disabled.clear();
+
+        // One modifier more is another key.
+        const Qt::KeyboardModifiers extra = row.modifiers | Qt::AltModifier;
+        EXPECT_FALSE(keys.KeyPressed(row.key, extra, QString()));
+        EXPECT_TRUE(commands.executed.empty());
+    }
+
+    commands.executed.clear();
+    EXPECT_FALSE(keys.KeyPressed(Qt::Key_Space, ctrl | shift, QStringLiteral(" ")));
+    EXPECT_FALSE(keys.KeyPressed(Qt::Key_Left, none, QString()));
+    EXPECT_FALSE(keys.KeyPressed(Qt::Key_F2, ctrl | shift, QString()));
+    EXPECT_TRUE(commands.executed.empty());
+
+    // The keypad's Home is Home; "." is the character typed, wherever the layout puts it.
+    EXPECT_TRUE(keys.KeyPressed(Qt::Key_Home, Qt::KeypadModifier, QString()));
+    EXPECT_TRUE(keys.KeyPressed(Qt::Key_Period, none, QStringLiteral(".")));
+    EXPECT_TRUE(keys.KeyPressed(Qt::Key_Colon, shift, QStringLiteral(".")));
+    EXPECT_FALSE(keys.KeyPressed(Qt::Key_Period, ctrl, QStringLiteral(".")));
+    EXPECT_EQ(commands.executed,
+              (std::vector<TStationAction>{TStationAction::aPlayRew, TStationAction::aPlayStop,
+                                           TStationAction::aPlayStop}));
+}
+
+TEST_F(StationListsTest, DigitsFeedTheTypedNumberAndEscapeDropsIt)
+{
+    TStationKeys keys(g, commands);
+    EXPECT_TRUE(keys.KeyPressed(Qt::Key_1, Qt::NoModifier, QStringLiteral("1")));
+    EXPECT_TRUE(keys.KeyPressed(Qt::Key_2, Qt::KeypadModifier, QStringLiteral("2")));
+    EXPECT_FALSE(keys.KeyPressed(Qt::Key_3, Qt::ControlModifier, QStringLiteral("3")));
+    EXPECT_FALSE(keys.KeyPressed(Qt::Key_A, Qt::NoModifier, QStringLiteral("a")));
+    EXPECT_EQ(commands.digits, QStringLiteral("12"));
+    EXPECT_TRUE(commands.executed.empty());
+
+    g.QuickNumberDigits = QStringLiteral("1");
+    g.QuickNumberCountdown = 1500;
+    EXPECT_FALSE(keys.KeyPressed(Qt::Key_Escape, Qt::ShiftModifier, QString()));
+    EXPECT_EQ(g.QuickNumberDigits, QStringLiteral("1"));
+    EXPECT_TRUE(keys.KeyPressed(Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b")));
+    EXPECT_TRUE(g.QuickNumberDigits.isEmpty());
+    EXPECT_EQ(g.QuickNumberCountdown, -1);
+    EXPECT_EQ(controlUpdates, 1);
+}
