@@ -327,6 +327,19 @@ TEST_F(StationTest, SeekActionsStepOnceAndSeekButtonsRunWhileHeld)
     EXPECT_EQ(g.SeekDirection, 0);
 }
 
+TEST_F(StationTest, ATerminationSignalDismissesModalDialogsAndCloses)
+{
+    auto station = Start({});
+    station->FirstShow();
+    QDialog dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    station->CloseForSignal();
+    EXPECT_FALSE(dialog.isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return station->Closed(); }, 2000));
+    EXPECT_TRUE(station->GlobalState().ShuttingDown);
+}
+
 TEST_F(StationTest, KeysAndListsReachTheTransport)
 {
     const QString a = Midi(QStringLiteral("a.mid")), b = Midi(QStringLiteral("b.mid"));
