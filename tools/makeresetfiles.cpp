@@ -4,74 +4,28 @@
 // ending 200 ms later, because a hardware synthesizer needs that long after a reset before it
 // takes notes again. The sound is nothing; what matters is that the synthesizer ends up in its
 // power-on state.
+#include "scorewriter.h"
+
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
-#include <vector>
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr std::uint16_t kDivision = 480;          // ticks per quarter note
 constexpr std::uint32_t kTempo = 500000;          // microseconds per quarter note
-constexpr std::uint32_t kTailTicks = 480 * 2 / 5; // 200 ms at this tempo and division
-
-void PutBigEndian(Bytes &out, std::uint32_t value, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; --i)
-        out.push_back(std::uint8_t(value >> (8 * i)));
-}
-
-void PutVariableLength(Bytes &out, std::uint32_t value)
-{
-    std::uint8_t groups[5];
-    int count = 0;
-    do {
-        groups[count++] = std::uint8_t(value & 0x7F);
-        value >>= 7;
-    } while (value != 0);
-    while (count > 1)
-        out.push_back(std::uint8_t(groups[--count] | 0x80));
-    out.push_back(groups[0]);
-}
+constexpr std::uint32_t kTailTicks = 480 * 2 / 5; // 200 ms at this tempo and 480 ticks a quarter
 
 // A reset file: track name, tempo, the SysEx message (its bytes after F0, ending in F7) at tick
 // 0, and the end of the track 200 ms later.
-Bytes ResetFile(const std::string &name, const Bytes &sysexBody)
+TScoreWriter ResetFile(const std::string &name, const TScoreWriter::Bytes &sysexBody)
 {
-    Bytes track;
-    PutVariableLength(track, 0);
-    track.insert(track.end(), {0xFF, 0x03});
-    PutVariableLength(track, std::uint32_t(name.size()));
-    track.insert(track.end(), name.begin(), name.end());
-    PutVariableLength(track, 0);
-    track.insert(track.end(), {0xFF, 0x51, 0x03});
-    PutBigEndian(track, kTempo, 3);
-    PutVariableLength(track, 0);
-    track.push_back(0xF0);
-    PutVariableLength(track, std::uint32_t(sysexBody.size()));
-    track.insert(track.end(), sysexBody.begin(), sysexBody.end());
-    PutVariableLength(track, kTailTicks);
-    track.insert(track.end(), {0xFF, 0x2F, 0x00});
-
-    Bytes file = {'M', 'T', 'h', 'd'};
-    PutBigEndian(file, 6, 4);
-    PutBigEndian(file, 0, 2); // format 0
-    PutBigEndian(file, 1, 2); // one track
-    PutBigEndian(file, kDivision, 2);
-    file.insert(file.end(), {'M', 'T', 'r', 'k'});
-    PutBigEndian(file, std::uint32_t(track.size()), 4);
-    file.insert(file.end(), track.begin(), track.end());
+    TScoreWriter file(480);
+    const int track = file.AddTrack();
+    file.Text(track, 0, 0x03, name);
+    file.Tempo(track, 0, kTempo);
+    file.SysEx(track, 0, sysexBody);
+    file.EndAt(kTailTicks);
     return file;
-}
-
-bool Write(const std::string &path, const Bytes &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
 }
 
 } // namespace
@@ -86,7 +40,7 @@ int main(int argc, char **argv)
     struct Reset {
         const char *file;
         const char *name;
-        Bytes body;
+        TScoreWriter::Bytes body;
     };
     const Reset resets[] = {
         // General MIDI System On (universal non-real-time, all devices).
@@ -97,7 +51,7 @@ int main(int argc, char **argv)
         {"XG Reset.mid", "XG Reset", {0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
     };
     for (const Reset &reset : resets) {
-        if (!Write(folder + reset.file, ResetFile(reset.name, reset.body))) {
+        if (!ResetFile(reset.name, reset.body).Write(folder + reset.file)) {
             std::fprintf(stderr, "cannot write %s%s\n", folder.c_str(), reset.file);
             return 1;
         }

@@ -212,3 +212,6 @@ bool TStationLists::eventFilter(QObject *watched, QEvent *event)
     }
     return QObject::eventFilter(watched, event);
 }
+
+// Generated here so that the class is never left without its meta-object code.
+#include "moc_stationlists.cpp"

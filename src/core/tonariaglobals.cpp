@@ -4,6 +4,9 @@
 #include "library/albumheader.h"
 #include "localisation/languagemanager.h"
 #include "localisation/showmessage.h"
+#include "platform/mci/mcilayer.h"
+#include "platform/midiout/builtinmidiout.h"
+#include "platform/midiout/midiportdevices.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/programfolder.h"
 #include "platform/system/tempfolder.h"
@@ -28,8 +31,7 @@ bool CaptionLess(const std::unique_ptr<TAlbum> &a, const std::unique_ptr<TAlbum>
         char16_t cx = x[i].unicode(), cy = y[i].unicode();
         if (cx >= u'a' && cx <= u'z') cx = char16_t(cx - 32);
         if (cy >= u'a' && cy <= u'z') cy = char16_t(cy - 32);
-        if (cx != cy)
-            return cx < cy;
+        if (cx != cy) return cx < cy;
     }
     return x.size() < y.size();
 }
@@ -48,8 +50,7 @@ bool HasGlobals()
 }
 
 TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
-    : TPreferences(colourDepth),
-      registryStore_(TRegistryStore::defaultFilePath()),
+    : TPreferences(colourDepth), registryStore_(TRegistryStore::defaultFilePath()),
       albumFile_(TAlbumFile::TContext{})
 {
     ExecutablePath = QFileInfo(executablePath).absoluteFilePath();
@@ -80,12 +81,17 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
 
     ZipMan = std::make_unique<TZipMan>(TempFolder);
 
+    // The media devices include one for each MIDI port, so that a title can be bound to a
+    // synthesizer there; plug-ins get the built-in synthesizer as MIDI output device 0, heard in
+    // the same mix as the titles.
+    TMciLayer &media = TMciLayer::instance();
+    RegisterMidiPortDevices(media);
+    AttachBuiltInMidiOut(media);
+
     albumFile_ = TAlbumFile(TAlbumFile::TContext{
-        AlbumsFolder,
-        [this](const TAlbum &album) { return &album == SystemAlbum; },
+        AlbumsFolder, [this](const TAlbum &album) { return &album == SystemAlbum; },
         [this](TAlbum &album) {
-            if (OnAlbumLoaded)
-                OnAlbumLoaded(album);
+            if (OnAlbumLoaded) OnAlbumLoaded(album);
         }});
 
     transport_ = std::make_unique<TTransport>(*this);
@@ -102,11 +108,9 @@ TTonariaGlobals::~TTonariaGlobals()
     Albums.clear();
     SetLibraryListener(nullptr);
     ZipMan.reset(); // removes what it unpacked, before the folder goes
-    if (theGlobals == this)
-        theGlobals = nullptr;
+    if (theGlobals == this) theGlobals = nullptr;
     // Only an empty folder goes; whatever is still unpacked there stays for the next start.
-    if (!TempFolder.isEmpty())
-        QDir().rmdir(TempFolder);
+    if (!TempFolder.isEmpty()) QDir().rmdir(TempFolder);
 }
 
 void TTonariaGlobals::LoadAlbumList()
@@ -122,13 +126,11 @@ void TTonariaGlobals::LoadAlbumList()
         const QString path = folder.filePath(name);
         const TAlbumHeader header = ReadAlbumHeader(path);
         // A file that cannot be read is passed over; it is still there for the next start.
-        if (header.Unreadable)
-            continue;
+        if (header.Unreadable) continue;
         auto album = TAlbum::CreateAlbum();
         album->FileName = path;
         album->Caption = header.Caption;
-        if (header.SystemAlbum)
-            SystemAlbum = album.get();
+        if (header.SystemAlbum) SystemAlbum = album.get();
         Albums.push_back(std::move(album));
     }
 
@@ -143,8 +145,7 @@ void TTonariaGlobals::LoadAlbumList()
     }
 
     SortAlbums();
-    if (!Albums.empty())
-        CurrentAlbum = Albums.front().get();
+    if (!Albums.empty()) CurrentAlbum = Albums.front().get();
 }
 
 void TTonariaGlobals::SortAlbums()
@@ -158,23 +159,20 @@ void TTonariaGlobals::SortAlbums()
 
 void TTonariaGlobals::SetCurrentAlbum(TAlbum *album)
 {
-    if (album == CurrentAlbum)
-        return;
+    if (album == CurrentAlbum) return;
     if (CurrentAlbum) {
         albumFile_.Save(*CurrentAlbum);
         CurrentAlbum->Unload();
     }
     CurrentAlbum = album;
-    if (CurrentAlbum)
-        albumFile_.Load(*CurrentAlbum);
+    if (CurrentAlbum) albumFile_.Load(*CurrentAlbum);
     UpdateControls();
 }
 
 int TTonariaGlobals::CurrentAlbumIndex() const
 {
     for (std::size_t i = 0; i < Albums.size(); ++i)
-        if (Albums[i].get() == CurrentAlbum)
-            return static_cast<int>(i);
+        if (Albums[i].get() == CurrentAlbum) return static_cast<int>(i);
     return -1;
 }
 
@@ -190,11 +188,16 @@ void TTonariaGlobals::SetTickInterval(int ms)
     MeterMinFall = ms * 10;
 }
 
+QString TTonariaGlobals::TitleFilePath(const QString &fileName) const
+{
+    if (fileName.isEmpty() || QDir::isAbsolutePath(fileName)) return fileName;
+    return ExeFolder + fileName;
+}
+
 QString TTonariaGlobals::PadNumber(int value, int width)
 {
     QString text = QString::number(value);
-    if (text.size() < width)
-        text.prepend(QString(width - text.size(), QLatin1Char('0')));
+    if (text.size() < width) text.prepend(QString(width - text.size(), QLatin1Char('0')));
     return text;
 }
 
@@ -206,8 +209,7 @@ bool TTonariaGlobals::LoadLanguage()
 void TTonariaGlobals::LoadPreferences()
 {
     QString error;
-    if (!registryStore_.load(&error))
-        ShowMessageText(error, MB_ICONERROR);
+    if (!registryStore_.load(&error)) ShowMessageText(error, MB_ICONERROR);
     TRegistry registry(registryStore_);
     TPreferences::LoadPreferences(registry);
 }
@@ -218,28 +220,23 @@ bool TTonariaGlobals::SavePreferences()
     QString error;
     const int index = CurrentAlbumIndex();
     CurAlbum = index;
-    if (TPreferences::SavePreferences(registry, index, ExecutablePath, &error))
-        return true;
+    if (TPreferences::SavePreferences(registry, index, ExecutablePath, &error)) return true;
     ShowMessageText(error, MB_ICONERROR);
     return false;
 }
 
 void TTonariaGlobals::ApplyPreferences()
 {
-    if (OnApplyToWindows)
-        OnApplyToWindows();
+    if (OnApplyToWindows) OnApplyToWindows();
     LoadLanguage();
-    if (OnLocaliseForms)
-        OnLocaliseForms();
-    if (Player)
-        Player->SetFileMIDIReset(Reset ? ResetFolder + ResetFile : QString());
+    if (OnLocaliseForms) OnLocaliseForms();
+    if (Player) Player->SetFileMIDIReset(Reset ? ResetFolder + ResetFile : QString());
     UpdateControls();
 }
 
 void TTonariaGlobals::TitleDisposed(const TTitle *title)
 {
-    if (LoadedTitleSource == title)
-        LoadedTitleSource = nullptr;
+    if (LoadedTitleSource == title) LoadedTitleSource = nullptr;
 }
 
 void TTonariaGlobals::InternalProgramNotDeleted(const TProgram &program)

@@ -120,6 +120,10 @@ public:
     // A title is open in the player, or chosen for it.
     bool IsTitleLoaded() const;
     void SetTickInterval(int ms);
+    // The path a title's file name stands for: a relative name (as the shipped demo album
+    // holds) is taken from the program folder; an absolute one, or a device's empty name, as
+    // it is.
+    QString TitleFilePath(const QString &fileName) const;
     static QString PadNumber(int value, int width);
 
     // Album files of this program's albums folder.

@@ -1,7 +1,8 @@
 #include "core/tonariaglobals.h"
 #include "localisation/showmessage.h"
-#include "playback/sonoricplayer.h"
+#include "platform/midi/midifile.h"
 #include "platform/system/messageservice.h"
+#include "playback/sonoricplayer.h"
 #include "support/testenv.h"
 
 #include <QDir>
@@ -15,8 +16,7 @@ namespace {
 QByteArray AlbumText(const QByteArray &caption, bool system)
 {
     QByteArray text = "[Album]\r\n";
-    if (system)
-        text += "SysAlbum=1\r\n";
+    if (system) text += "SysAlbum=1\r\n";
     return text + "Caption=" + caption + "\r\n";
 }
 
@@ -170,7 +170,8 @@ TEST(Globals, ApplyingPreferencesLoadsTheLanguageAndSetsTheResetFile)
     g.ApplyPreferences();
     EXPECT_EQ(player.FileMIDIReset(), g.ResetFolder + QStringLiteral("GM Reset.mid"));
     EXPECT_TRUE(QFileInfo::exists(player.FileMIDIReset()));
-    EXPECT_FALSE(GetMessageText(QStringLiteral("ErrFileLoad")).startsWith(QStringLiteral("[Cannot")));
+    EXPECT_FALSE(
+        GetMessageText(QStringLiteral("ErrFileLoad")).startsWith(QStringLiteral("[Cannot")));
     EXPECT_EQ(localised, 1);
     EXPECT_EQ(updates, 1);
 
@@ -179,4 +180,35 @@ TEST(Globals, ApplyingPreferencesLoadsTheLanguageAndSetsTheResetFile)
     EXPECT_TRUE(player.FileMIDIReset().isEmpty());
     EXPECT_TRUE(boxes.boxes().empty());
     g.Player = nullptr;
+}
+
+TEST(Globals, AFirstStartHasTheDemoAlbumAndItsPiecesPlay)
+{
+    TTestEnvironment env;
+    QDir(env.home()).rmdir(QStringLiteral("Albums")); // a home that has never had a library
+    TScriptedMessageService boxes;
+    {
+        TTonariaGlobals g(QStringLiteral("/nonexistent/tonaria"));
+        g.LoadAlbumList();
+        ASSERT_EQ(Captions(g), (QStringList{"Temporary", "Demo"}));
+
+        TAlbum &demo = *g.Albums[1];
+        ASSERT_TRUE(g.AlbumFile().Load(demo));
+        ASSERT_EQ(demo.Titles.size(), 3u);
+        for (const auto &title : demo.Titles) {
+            const QString path = g.TitleFilePath(title->FileName);
+            EXPECT_TRUE(QDir::isAbsolutePath(path)) << path.toStdString();
+            TMidiFile music;
+            ASSERT_TRUE(music.load(path)) << path.toStdString();
+            EXPECT_GT(music.lengthMs(), 20000u) << path.toStdString();
+        }
+
+        // The demo is a welcome, not a fixture: once the user has a library, a deleted demo album
+        // stays deleted.
+        QFile::remove(demo.FileName);
+    }
+    TTonariaGlobals again(QStringLiteral("/nonexistent/tonaria"));
+    again.LoadAlbumList();
+    EXPECT_FALSE(Captions(again).contains(QStringLiteral("Demo")));
+    EXPECT_TRUE(boxes.boxes().empty());
 }

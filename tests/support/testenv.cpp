@@ -12,7 +12,8 @@ TTestEnvironment::TTestEnvironment()
     hadConfig_ = qEnvironmentVariableIsSet("TONARIA_CONFIG");
     oldHome_ = qgetenv("TONARIA_HOME");
     oldConfig_ = qgetenv("TONARIA_CONFIG");
-    QDir(dir_.path()).mkpath(QStringLiteral("home"));
+    // A home with an albums folder of its own: the demo album of a first start stays out.
+    QDir(dir_.path()).mkpath(QStringLiteral("home/Albums"));
     QDir(dir_.path()).mkpath(QStringLiteral("scratch"));
     qputenv("TONARIA_HOME", home().toUtf8());
     qputenv("TONARIA_CONFIG", config().toUtf8());

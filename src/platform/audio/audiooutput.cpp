@@ -60,12 +60,12 @@ const TBackend *findBackend(const QString &word)
 
 TAudioOutput::~TAudioOutput() = default;
 
-std::unique_ptr<TAudioOutput> TAudioOutput::create(const QString &spec, QString *notice)
+std::unique_ptr<TAudioOutput> TAudioOutput::create(const QString &choice, QString *notice)
 {
     QStringList notes;
-    // No spec at all means the default.
+    // No choice at all means the default.
     const QString text =
-        spec.trimmed().isEmpty() ? QString::fromLatin1(Backends[0].word) : spec.trimmed();
+        choice.trimmed().isEmpty() ? QString::fromLatin1(Backends[0].word) : choice.trimmed();
     // "wav:/a/b:c.wav": the word ends at the first colon; the rest, colons and all, is the path.
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString word = colon < 0 ? text : text.left(colon);

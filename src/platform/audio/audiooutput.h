@@ -2,7 +2,7 @@
 // The program's one audio output: a mixer of the attached sources and the back-end that carries
 // the mix away (the sound card through SDL2, nothing at all, or a WAV file).
 //
-// Back-ends, chosen by a text ("spec"):
+// Back-ends, chosen by a text (the value of TONARIA_AUDIO):
 //   "sdl"        the sound card through SDL2 (PulseAudio, PipeWire or ALSA underneath). With no
 //                usable device it falls back to "null" and says so in one line.
 //   "null"       no device: a thread of its own renders the mix into a scratch buffer at the pace
@@ -46,15 +46,15 @@ public:
     // How many sources may be attached at once.
     static constexpr int MaxSources = TAudioMixer::MaxSources;
 
-    // Opens the back-end the spec names ("sdl", "null", "wav:PATH", "render:PATH"; the word is
+    // Opens the back-end the choice names ("sdl", "null", "wav:PATH", "render:PATH"; the word is
     // compared without case, the path is taken as it stands). When the back-end cannot be opened
     // and it has a fallback, the fallback is opened and *notice (when given) receives one line
     // saying what happened, for the caller to show; otherwise *notice is left empty. Returns null
     // only when nothing could be opened (a "render:" file that cannot be written); *notice then
-    // says why. An empty spec means the default ("sdl"); an unknown one is reported in *notice and
-    // the default is used.
-    // Control thread; may block for as long as the sound system takes to open a device.
-    static std::unique_ptr<TAudioOutput> create(const QString &spec, QString *notice);
+    // says why. An empty choice means the default ("sdl"); an unknown one is reported in *notice
+    // and the default is used. Control thread; may block for as long as the sound system takes to
+    // open a device.
+    static std::unique_ptr<TAudioOutput> create(const QString &choice, QString *notice);
 
     // create() with the value of the environment variable TONARIA_AUDIO ("sdl" when unset).
     static std::unique_ptr<TAudioOutput> createFromEnvironment(QString *notice);

@@ -68,7 +68,7 @@ TMciLayer::~TMciLayer()
 {
     pollTimer_.stop();
     closeAll();
-    output_.reset();
+    releaseOutput();
 }
 
 void TMciLayer::registerDriver(std::unique_ptr<TMciDriver> driver)
@@ -90,8 +90,25 @@ TAudioOutput *TMciLayer::audioOutput()
 void TMciLayer::setAudioOutput(std::unique_ptr<TAudioOutput> output)
 {
     closeAll();
+    releaseOutput();
     output_ = std::move(output);
     outputTried_ = true;
+}
+
+void TMciLayer::addOutputReleaseHook(std::function<void()> hook)
+{
+    if (hook) releaseHooks_.push_back(std::move(hook));
+}
+
+void TMciLayer::releaseOutput()
+{
+    if (output_) {
+        // A hook may add another one; the new one waits for the next output.
+        const std::vector<std::function<void()>> hooks = releaseHooks_;
+        for (const auto &hook : hooks)
+            hook();
+    }
+    output_.reset();
 }
 
 TAudioSource *TMciLayer::sourceOf(MCIDEVICEID id) const

@@ -19,6 +19,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -46,6 +47,8 @@ public:
 
     // Adds a kind of device at the end of the table (MCI_SYSINFO lists them in this order).
     void registerDriver(std::unique_ptr<TMciDriver> driver);
+    // True when a kind of device of that name (compared without case) is in the table.
+    bool hasDriver(const QString &name) const { return driverByName(name) != nullptr; }
 
     // Uses this table instead of reading mci.ini from the program folder at each open.
     void setExtensionTable(const TMciExtensionTable &table) { extensions_ = table; }
@@ -55,6 +58,9 @@ public:
     TAudioOutput *audioOutput();
     // Replaces the output; every open device is closed first (pending notices are aborted).
     void setAudioOutput(std::unique_ptr<TAudioOutput> output);
+    // Runs `hook` each time the output is about to go (replaced, or the layer ends), after the
+    // devices are closed: a sound source attached to it for good detaches itself there.
+    void addOutputReleaseHook(std::function<void()> hook);
 
     // The sound source of an open device's medium, or null (for tests and the render tool).
     TAudioSource *sourceOf(MCIDEVICEID id) const;
@@ -75,7 +81,10 @@ private:
 
     std::vector<std::unique_ptr<TMciDriver>> drivers_;
     std::map<MCIDEVICEID, std::unique_ptr<TMciDevice>> devices_;
+    void releaseOutput();
+
     std::unique_ptr<TAudioOutput> output_;
+    std::vector<std::function<void()>> releaseHooks_;
     bool outputTried_ = false;
     std::optional<TMciExtensionTable> extensions_;
     MCIDEVICEID lastId_ = 0;

@@ -53,6 +53,12 @@ QString ShippedDataFolder()
     return withSlash(QStringLiteral(TONARIA_DATA_DIR));
 }
 
+bool IsFirstStartFile(const QString &relativeName)
+{
+    return relativeName.startsWith(QLatin1String("Albums/")) ||
+           relativeName.startsWith(QLatin1String("Demo/"));
+}
+
 TSeedResult SeedProgramFolder(const QString &programFolder, const QString &shippedFolder)
 {
     TSeedResult result;
@@ -63,12 +69,17 @@ TSeedResult SeedProgramFolder(const QString &programFolder, const QString &shipp
     if (targetInfo.exists() && targetInfo.canonicalFilePath() == shipped.canonicalFilePath())
         return result;
 
+    // The demo album and its pieces are a first start's welcome: a program folder that already
+    // has an albums folder has a library of its own, and an album the user deleted stays gone.
+    const bool firstStart = !QFileInfo(target + QStringLiteral("Albums")).exists();
+
     const QDir source(shippedFolder);
     QDirIterator it(shippedFolder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString from = it.next();
         const QString name = source.relativeFilePath(from);
+        if (!firstStart && IsFirstStartFile(name)) continue;
         const QString to = target + name;
         const QFileInfo existing(to);
         if (existing.exists() || existing.isSymLink()) continue;

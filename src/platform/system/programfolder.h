@@ -21,7 +21,12 @@ struct TSeedResult {
     QStringList failed; // "name: reason" for each file that could not be given
 };
 
+// Whether a shipped file (named relative to the shipped folder) is part of the first start's
+// welcome: the demo album and its pieces.
+bool IsFirstStartFile(const QString &relativeName);
+
 // Gives the program folder every shipped file it lacks, creating folders as needed. A file
-// (or link) already there is never replaced. A shipped folder that does not exist, or that is the
+// (or link) already there is never replaced. The first start's files are given only while the
+// program folder has no "Albums" folder. A shipped folder that does not exist, or that is the
 // program folder itself, gives nothing.
 TSeedResult SeedProgramFolder(const QString &programFolder, const QString &shippedFolder);

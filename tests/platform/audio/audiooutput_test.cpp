@@ -22,10 +22,10 @@ bool waitFor(const std::function<bool()> &done)
     return true;
 }
 
-std::unique_ptr<TAudioOutput> open(const QString &spec, QString *notice = nullptr)
+std::unique_ptr<TAudioOutput> open(const QString &choice, QString *notice = nullptr)
 {
     QString ignored;
-    return TAudioOutput::create(spec, notice ? notice : &ignored);
+    return TAudioOutput::create(choice, notice ? notice : &ignored);
 }
 
 } // namespace

@@ -169,10 +169,10 @@ void TMciTest::TearDown()
     TMciLayer::shutdown();
 }
 
-TAudioOutput *TMciTest::useOutput(const QString &spec)
+TAudioOutput *TMciTest::useOutput(const QString &choice)
 {
     QString notice;
-    std::unique_ptr<TAudioOutput> output = TAudioOutput::create(spec, &notice);
+    std::unique_ptr<TAudioOutput> output = TAudioOutput::create(choice, &notice);
     TAudioOutput *raw = output.get();
     TMciLayer::instance().setAudioOutput(std::move(output));
     return raw;

@@ -73,7 +73,7 @@ protected:
     }
     // Puts an unpaced render output (or a real-time "wav:" one) writing to `path` into the
     // layer and returns it (the layer owns it).
-    TAudioOutput *useOutput(const QString &spec);
+    TAudioOutput *useOutput(const QString &choice);
 
     TTestEnvironment env;
 };
