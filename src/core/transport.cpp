@@ -241,14 +241,16 @@ void TTransport::OpenTitle(TTitle *title)
 
 void TTransport::OpenTitleFile(const TTitle &title)
 {
-    if (!IsZipFile(title.FileName)) {
+    // A relative name (the shipped albums hold them) is taken from the program folder.
+    const QString path = g_.TitleFilePath(title.FileName);
+    if (!IsZipFile(path)) {
         TSPDeviceInfo *device = nullptr;
         if (!title.DeviceName.isEmpty() && g_.Player)
             device = g_.Player->FindDeviceByName(title.DeviceName);
-        OpenFile(title.FileName, device ? device : &AnyDeviceInfo);
+        OpenFile(path, device ? device : &AnyDeviceInfo);
         return;
     }
-    const QString unpacked = g_.ZipMan->OpenTitle(title.FileName);
+    const QString unpacked = g_.ZipMan->OpenTitle(path);
     g_.ZipMode = true;
     OpenFile(unpacked, &AnyDeviceInfo);
 }

@@ -13,6 +13,8 @@
 #include "support/testenv.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
@@ -131,6 +133,14 @@ TEST_F(TransportTest, PreviousAndNextWrapRoundAndNextOpensAPickedTitle)
     EXPECT_EQ(g.LoadedTitleSource, titles[0]);
     EXPECT_EQ(player.Filename(), titles[0]->FileName);
     EXPECT_FALSE(Playing()); // a stopped player is only given the title
+
+    // A relative file name is taken from the program folder.
+    QDir().mkpath(env.home() + QStringLiteral("Demo"));
+    QFile::copy(titles[1]->FileName, env.home() + QStringLiteral("Demo/piece.mid"));
+    titles[1]->FileName = QStringLiteral("Demo/piece.mid");
+    t().Next();
+    EXPECT_EQ(player.Filename(), env.home() + QStringLiteral("Demo/piece.mid"));
+    t().Previous();
 
     // The user picks the third title in the list without opening it: Next goes there.
     album().CurrentTitle = titles[2];
