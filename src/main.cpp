@@ -1,25 +1,108 @@
-#include "core/sessionreport.h"
+// The program's entry: a first start becomes the running instance (splash, station, event loop);
+// a second start hands its command line to the running one and ends.
+#include "core/commandline.h"
+#include "core/handoffreceiver.h"
+#include "core/singleinstance.h"
+#include "core/station.h"
+#include "platform/system/instancelock.h"
+#include "platform/system/messageservice.h"
+#include "platform/system/terminationsignals.h"
 #include "platform/ui/qtmessageservice.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
-#include <QTextStream>
+#include <QSplashScreen>
+#include <QTimer>
 
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// The splash: the program's name, its version lines and a status line.
+std::unique_ptr<QSplashScreen> MakeSplash()
+{
+    QPixmap picture(360, 140);
+    picture.fill(QColor(32, 40, 64));
+    QPainter painter(&picture);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPointSize(20);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 14, 360, 40), Qt::AlignCenter, QStringLiteral("Tonaria"));
+    font.setPointSize(9);
+    font.setBold(false);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 56, 360, 20), Qt::AlignCenter, QStringLiteral("Tonaria 3.0"));
+    painter.drawText(QRect(0, 76, 360, 20), Qt::AlignCenter, QStringLiteral("Preview Release 2"));
+    painter.end();
+    auto splash = std::make_unique<QSplashScreen>(picture);
+    splash->show();
+    splash->showMessage(QStringLiteral("Initializing Tonaria..."),
+                        Qt::AlignBottom | Qt::AlignHCenter, Qt::white);
+    QCoreApplication::processEvents();
+    return splash;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // The command line is read before Qt takes out the options it knows: a file may be called
+    // "-style".
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const TCommandLine commandLine = ParseCommandLine(arguments);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tonaria"));
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // On a real desktop message boxes are windows; headless runs answer them on the console.
     TQtMessageService boxes;
     const QString platform = QGuiApplication::platformName();
-    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
-        setMessageService(&boxes);
+    const bool headless =
+        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    if (!headless) setMessageService(&boxes);
 
+    TSingleInstance instance(PrepareInstanceFolder(), messageService());
+    switch (instance.start(commandLine)) {
+    case TSingleInstance::First:
+        break;
+    case TSingleInstance::HandedOff:
+    case TSingleInstance::NothingToDo:
+        return 0;
+    case TSingleInstance::Failed:
+        std::fprintf(stderr, "tonaria: %s\n", qUtf8Printable(instance.errorString()));
+        return 1;
+    }
+
+    // Termination signals close the program as "Exit" does.
+    TTerminationSignals terminationSignals;
+
+    std::unique_ptr<QSplashScreen> splash = headless ? nullptr : MakeSplash();
     const QScreen *screen = QGuiApplication::primaryScreen();
-    QTextStream out(stdout);
-    return RunSessionReport(QCoreApplication::applicationFilePath(), screen ? screen->depth() : 24,
-                            out);
+    auto station = std::make_unique<TfStation>(
+        commandLine, QCoreApplication::applicationFilePath(), screen ? screen->depth() : 24,
+        [&splash](const QString &text) {
+            if (!splash) return;
+            splash->showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, Qt::white);
+            QCoreApplication::processEvents();
+        });
+    station->OnStarted = [&splash] { splash.reset(); };
+    station->OnClosing = [&instance] { instance.closeChannel(); };
+    terminationSignals.OnSignal = [&station](int) { station->CloseForSignal(); };
+
+    THandoffReceiver receiver(*station);
+    instance.attach(receiver);
+    QTimer::singleShot(0, station.get(), &TfStation::FirstShow);
+
+    const int status = app.exec();
+    station.reset();
+    instance.release();
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "core/tonariaglobals.h"
 
+#include "core/transport.h"
 #include "library/albumheader.h"
 #include "localisation/languagemanager.h"
 #include "localisation/showmessage.h"
@@ -93,12 +94,15 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
             if (OnAlbumLoaded) OnAlbumLoaded(album);
         }});
 
+    transport_ = std::make_unique<TTransport>(*this);
+
     theGlobals = this;
     SetLibraryListener(this);
 }
 
 TTonariaGlobals::~TTonariaGlobals()
 {
+    transport_.reset();
     CurrentAlbum = nullptr;
     SystemAlbum = nullptr;
     Albums.clear();

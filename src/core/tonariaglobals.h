@@ -26,6 +26,7 @@
 
 class TSonoricMixer;
 class TSonoricPlayer;
+class TTransport;
 
 class TTonariaGlobals : public TPreferences, private TLibraryListener {
 public:
@@ -41,6 +42,9 @@ public:
     // ---- Components the station creates and hands over (not owned) ----
     TSonoricMixer *Mixer = nullptr;
     TSonoricPlayer *Player = nullptr;
+
+    // The transport commands and the order of play over the current album and the player.
+    TTransport &Transport() { return *transport_; }
 
     // ---- Albums ----
     std::vector<std::unique_ptr<TAlbum>> Albums;
@@ -142,11 +146,18 @@ public:
     std::function<void(TAlbum &)> OnAlbumLoaded;
     std::function<void()> OnApplyToWindows;
     std::function<void()> OnLocaliseForms;
+    // The display texts need a refresh now (the display window, when there is one).
+    std::function<void()> OnUpdateDisplay;
 
     void UpdateControls()
     {
         if (OnUpdateControls)
             OnUpdateControls();
+    }
+    void UpdateDisplay()
+    {
+        if (OnUpdateDisplay)
+            OnUpdateDisplay();
     }
 
 private:
@@ -155,6 +166,7 @@ private:
 
     TRegistryStore registryStore_;
     TAlbumFile albumFile_;
+    std::unique_ptr<TTransport> transport_;
 };
 
 // The process-wide global state; only valid while a TTonariaGlobals exists.
