@@ -207,13 +207,6 @@ TfStation::~TfStation()
     g.OnUpdateControls = nullptr;
     g.OnUpdateDisplay = nullptr;
     keys_.reset();
-    // The lists watch their widgets' events; a widget going away must not reach them while it
-    // is half destroyed.
-    for (QListWidget *list : {lists_->lbTitles(), lists_->lbPrograms(), lists_->lbAlbums()})
-        if (list) {
-            list->removeEventFilter(lists_.get());
-            list->viewport()->removeEventFilter(lists_.get());
-        }
     lists_.reset();
     texts_.reset();
     globals_.reset();

@@ -28,9 +28,12 @@ TStationLists::TStationLists(TTonariaGlobals &globals, TStationCommands &command
 
 TStationLists::~TStationLists()
 {
-    delete titles_.data();
-    delete programs_.data();
-    delete albums_.data();
+    for (QListWidget *list : {titles_.data(), programs_.data(), albums_.data()}) {
+        if (!list) continue;
+        list->removeEventFilter(this);
+        list->viewport()->removeEventFilter(this);
+        delete list;
+    }
 }
 
 QListWidget *TStationLists::MakeList(const char *name)
