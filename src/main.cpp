@@ -10,6 +10,7 @@
 #include "platform/ui/qtmessageservice.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -56,7 +57,7 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const TCommandLine commandLine = ParseCommandLine(arguments);
+    const TCommandLine commandLine = ParseCommandLine(arguments, QDir::currentPath());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tonaria"));

@@ -1,5 +1,7 @@
 #include "core/commandline.h"
 
+#include <QDir>
+
 #include <algorithm>
 
 namespace {
@@ -56,8 +58,9 @@ bool TCommandLine::close() const
     return hasItem(items, TCommandLineItem::Close);
 }
 
-TCommandLine ParseCommandLine(const QStringList &arguments)
+TCommandLine ParseCommandLine(const QStringList &arguments, const QString &workingFolder)
 {
+    const QDir folder(workingFolder);
     TCommandLine line;
     line.hasArguments = !arguments.isEmpty();
     for (const QString &argument : arguments) {
@@ -71,7 +74,10 @@ TCommandLine ParseCommandLine(const QStringList &arguments)
                 line.items.push_back({TCommandLineItem::Close, {}});
             continue;
         }
-        line.items.push_back({TCommandLineItem::File, argument});
+        const bool relative = !workingFolder.isEmpty() && QDir::isRelativePath(argument);
+        line.items.push_back(
+            {TCommandLineItem::File,
+             relative ? QDir::cleanPath(folder.absoluteFilePath(argument)) : argument});
     }
     return line;
 }

@@ -29,5 +29,7 @@ struct TCommandLine {
     bool close() const;
 };
 
-// arguments: the program's arguments without the program's own name.
-TCommandLine ParseCommandLine(const QStringList &arguments);
+// arguments: the program's arguments without the program's own name. A relative file name is
+// taken from `workingFolder` when one is given, and passed on whole: the files of a second
+// start reach the first instance, whose working folder is another.
+TCommandLine ParseCommandLine(const QStringList &arguments, const QString &workingFolder = {});

@@ -34,6 +34,18 @@ TEST(HandoffCommandLine, OptionsFoldAsciiCaseUnknownOnesAndEmptyArgumentsAreDrop
     EXPECT_TRUE(line.close());
 }
 
+TEST(HandoffCommandLine, RelativeFilesAreTakenFromTheWorkingFolderOfTheStart)
+{
+    const TCommandLine line =
+        ParseCommandLine({QStringLiteral("b.mid"), QStringLiteral("../up/c.kar"),
+                          QStringLiteral("/home/me/x.mid"), QStringLiteral("/play")},
+                         QStringLiteral("/music/here"));
+    EXPECT_EQ(line.files(),
+              (QStringList{QStringLiteral("/music/here/b.mid"), QStringLiteral("/music/up/c.kar"),
+                           QStringLiteral("/home/me/x.mid")}));
+    EXPECT_TRUE(line.play());
+}
+
 TEST(HandoffCommandLine, AnyArgumentCountsAsArgumentsEvenWhenNothingIsLeft)
 {
     EXPECT_FALSE(ParseCommandLine({}).hasArguments);
