@@ -2,6 +2,8 @@
 // while it plays, the pause between titles and a zip package among the titles. The sound is
 // observed in the WAV file the program writes; each title is a tone of its own pitch.
 #include "core/program_support.h"
+#include "library/album.h"
+#include "library/albumfile.h"
 #include "packages/testarchive.h"
 
 #include <QDir>
@@ -90,6 +92,54 @@ TEST_F(ProgramJukeboxTest, SecondStartsAddTheirFilesAndPlayStartsAStoppedPlayer)
     ASSERT_TRUE(first->waitForFinished(20000));
     EXPECT_EQ(first->exitCode(), 0);
     EXPECT_EQ(SystemAlbumFiles(), QStringList({a, c, c}));
+}
+
+TEST_F(ProgramJukeboxTest, AFileHandedOverMakesTheSystemAlbumCurrentAgain)
+{
+    // An album of the user's is current when the program starts.
+    const QString x = env.writeFile(QStringLiteral("x.mid"), ToneMidiBytes(1000, kTop));
+    const QString folder = env.home() + QStringLiteral("Albums/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    {
+        auto album = TAlbum::CreateAlbum();
+        album->Caption = QStringLiteral("Mine");
+        TTitle *title = album->AddTitle();
+        title->FileName = x;
+        title->Caption = QStringLiteral("X");
+        album->RefreshInternalPrograms();
+        album->CurrentTitle = title;
+        TAlbumFile files(TAlbumFile::TContext{folder, {}, {}});
+        ASSERT_FALSE(files.SaveToFile(*album, folder + QStringLiteral("00000001.tal")).isEmpty());
+    }
+    QFile config(env.config());
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("REGEDIT4\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\Brimvel\\Tonaria\\CurrentVersion\\Preferences\\"
+                 "Invisible]\r\n"
+                 "\"CurAlbum\"=dword:00000001\r\n");
+    config.close();
+
+    const QString c = env.writeFile(QStringLiteral("c.mid"), ToneMidiBytes(1000, kHigh));
+    const QString wav = env.scratch() + QStringLiteral("first.wav");
+    QProcess *first = Launch({}, wav);
+    ASSERT_TRUE(WaitForSound(wav, 100000, 20000));
+    QProcess *add = Launch({c}, env.scratch() + QStringLiteral("x.wav"));
+    ASSERT_TRUE(add->waitForFinished(10000));
+    EXPECT_EQ(add->exitCode(), 0);
+
+    first->terminate();
+    ASSERT_TRUE(first->waitForFinished(20000));
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_EQ(SystemAlbumFiles(), QStringList({c}));
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(config.readAll().contains("\"CurAlbum\"=dword:00000000"));
+    // The user's album was saved as it was when it was put away.
+    TAlbumFile files(TAlbumFile::TContext{folder, {}, {}});
+    auto mine = TAlbum::CreateAlbum();
+    mine->FileName = folder + QStringLiteral("00000001.tal");
+    ASSERT_TRUE(files.Load(*mine));
+    ASSERT_EQ(mine->Titles.size(), 1u);
+    EXPECT_EQ(mine->Titles.front()->FileName, x);
 }
 
 TEST_F(ProgramJukeboxTest, TenSimultaneousSecondStartsLoseNoFile)

@@ -2,6 +2,7 @@
 // Helpers of the tests that start the real program: a fixture that launches `tonaria` headless
 // with a world of its own, the WAV recording it writes (also while it is still being written),
 // and the tones in that recording told apart by pitch.
+#include "localisation/printqt.h"
 #include "support/testenv.h"
 
 #include <QByteArray>
