@@ -394,7 +394,9 @@ void TfStation::FirstShow()
     // 9. Play when the command line asked for it.
     if (g.PlayRequested) {
         g.PlayRequested = false;
-        if (!spStation.Opened() || spStation.GetMode() == MCI_MODE_STOP)
+        // During the pause between titles the player is stopped only until the next title
+        // starts; playing the ended one again would restart the pause.
+        if (!g.Sleeping && (!spStation.Opened() || spStation.GetMode() == MCI_MODE_STOP))
             Guard([&] { g.Transport().Play(); });
     }
 }
@@ -661,7 +663,9 @@ void TfStation::handoffCommit()
     }
     if (g.PlayRequested) {
         g.PlayRequested = false;
-        if (!spStation.Opened() || spStation.GetMode() == MCI_MODE_STOP)
+        // During the pause between titles the player is stopped only until the next title
+        // starts; playing the ended one again would restart the pause.
+        if (!g.Sleeping && (!spStation.Opened() || spStation.GetMode() == MCI_MODE_STOP))
             Guard([&] { g.Transport().Play(); });
     }
 }
