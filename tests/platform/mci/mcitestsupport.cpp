@@ -156,6 +156,50 @@ QString errorText(MCIERROR code)
     return QString::fromUtf8(buffer);
 }
 
+std::uint32_t devCaps(MCIDEVICEID id, std::uint32_t item, MCIERROR *error)
+{
+    MCI_GETDEVCAPS_PARMS caps{};
+    caps.dwItem = item;
+    const MCIERROR e = mciSendCommand(id, MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM | MCI_WAIT,
+                                      reinterpret_cast<std::uintptr_t>(&caps));
+    if (error) *error = e;
+    return caps.dwReturn;
+}
+
+QString productOf(MCIDEVICEID id)
+{
+    char buffer[300] = "";
+    MCI_INFO_PARMS info{0, buffer, sizeof buffer};
+    mciSendCommand(id, MCI_INFO, MCI_INFO_PRODUCT | MCI_WAIT,
+                   reinterpret_cast<std::uintptr_t>(&info));
+    return QString::fromUtf8(buffer);
+}
+
+QString sysInfoName(MCIDEVICEID id, std::uintptr_t flags, std::uint32_t number, MCIERROR *error)
+{
+    char buffer[300] = "";
+    MCI_SYSINFO_PARMS info{};
+    info.lpstrReturn = buffer;
+    info.dwRetSize = sizeof buffer;
+    info.dwNumber = number;
+    const MCIERROR e =
+        mciSendCommand(id, MCI_SYSINFO, flags | MCI_WAIT, reinterpret_cast<std::uintptr_t>(&info));
+    if (error) *error = e;
+    return QString::fromUtf8(buffer);
+}
+
+QStringList deviceNames()
+{
+    char count[4] = {};
+    MCI_SYSINFO_PARMS info{0, count, sizeof count, 0, 0};
+    mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_QUANTITY | MCI_WAIT,
+                   reinterpret_cast<std::uintptr_t>(&info));
+    QStringList names;
+    for (std::uint32_t n = 1; n <= std::uint8_t(count[0]); ++n)
+        names << sysInfoName(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, n);
+    return names;
+}
+
 #include "platform/audio/audiooutput.h"
 #include "platform/mci/mcilayer.h"
 

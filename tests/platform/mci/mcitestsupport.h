@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -52,6 +53,13 @@ std::uintptr_t statusOf(MCIDEVICEID id, std::uint32_t item); // 0xDEAD on error
 std::uintptr_t settledPosition(MCIDEVICEID id);
 MCIERROR closeDevice(MCIDEVICEID id);
 QString errorText(MCIERROR code);
+// A device's capability, product text, and the layer's system information by number.
+std::uint32_t devCaps(MCIDEVICEID id, std::uint32_t item, MCIERROR *error = nullptr);
+QString productOf(MCIDEVICEID id);
+QString sysInfoName(MCIDEVICEID id, std::uintptr_t flags, std::uint32_t number,
+                    MCIERROR *error = nullptr);
+// The names of all devices the layer lists.
+QStringList deviceNames();
 
 #include "support/testenv.h"
 
