@@ -91,6 +91,14 @@ void UseTestSoundFont()
     qputenv("TONARIA_SOUNDFONT", "/usr/share/sounds/sf2/TimGM6mb.sf2");
 }
 
+void OpenOnAnyDevice(TSonoricPlayer &player, const QString &path)
+{
+    TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
+    player.SetDevice(&AnyDeviceInfo);
+    player.SetFilename(path);
+    player.Open();
+}
+
 void TScriptedDevice::Attach(TSonoricPlayer &player)
 {
     player.OnDeviceCount = [](TSonoricPlayer *, std::int32_t &count) { count = 1; };

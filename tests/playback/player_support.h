@@ -24,6 +24,8 @@ QByteArray WavFileBytes(std::uint32_t lengthMs, double level);
 
 // Points the synthesizer at the small SoundFont the tests use.
 void UseTestSoundFont();
+// Opens `path` on the automatic device, as the transport does for each title.
+void OpenOnAnyDevice(TSonoricPlayer &player, const QString &path);
 
 // A plug-in device served through a player's OnDeviceMessage: a CD drive with three tracks
 // whose medium starts at 2000 ms. It counts the status questions it gets.
