@@ -3,6 +3,7 @@
 // plug-in device that answers the player's commands as a CD drive would.
 
 #include "playback/sonoricplayer.h"
+#include "support/testwait.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,10 +12,6 @@
 #include <functional>
 #include <map>
 #include <vector>
-
-// Runs the event loop until `done` holds or `timeoutMs` have passed; returns `done()`.
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
-void RunEvents(int ms);
 
 // A one-track Standard MIDI File holding one note, `lengthMs` long; the same in an RMID wrapper.
 QByteArray MidiFileBytes(std::uint32_t lengthMs);
