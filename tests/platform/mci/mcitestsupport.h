@@ -2,6 +2,8 @@
 // Helpers of the media-control tests: a receiver that records completion notices, waiting with
 // the event loop running, media files made on the spot, and short forms of common commands.
 
+#include "support/testwait.h"
+#include "support/wavbytes.h"
 #include "tonaria/mci.h"
 
 #include <QByteArray>
@@ -28,17 +30,8 @@ protected:
     void customEvent(QEvent *event) override;
 };
 
-// Runs the event loop until `done` is true or `timeoutMs` has passed; returns `done()`.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
-// Runs the event loop for `ms` milliseconds.
-void spin(int ms);
-
-// A 16-bit WAV file of `frames` frames at `rate`: sample n of channel c is `value(n, c)`.
-QByteArray makeWav(int rate, int channels, int frames,
-                   const std::function<double(int, int)> &value);
-
 // Reads a float WAV written by the audio output: interleaved stereo samples.
-std::vector<float> readWav(const QString &path, int *rate = nullptr);
+std::vector<float> readStereoWav(const QString &path, int *rate = nullptr);
 // Index of the first frame whose left or right sample exceeds `threshold`, or -1.
 long firstSound(const std::vector<float> &stereo, float threshold, long fromFrame = 0);
 
