@@ -100,7 +100,7 @@ TEST_F(MidiPortDevices, EachPortIsAListedSequencerDeviceThatPlaysItsMediaOnThePo
     MCI_PLAY_PARMS play{};
     ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&play)), 0u);
     // The player is a little ahead of the port: wait for the last note to come out.
-    EXPECT_TRUE(waitUntil([&] { return noteArrived(*twin, 0x80 | 64 << 8); }));
+    EXPECT_TRUE(WaitUntil([&] { return noteArrived(*twin, 0x80 | 64 << 8); }));
     EXPECT_EQ(closeDevice(id), 0u);
 
     // The notes and the program as the file has them (the player silences the channels around
@@ -154,7 +154,7 @@ TEST_F(MidiPortDevices, TheBuiltInSynthesizerIsDeviceZeroOnTheLayersOutputUntilT
     // Notes sent to it are heard in the layer's mix.
     const TShortMessage note{0x90 | 60 << 8 | 127 << 16, 0x90, 60, 127};
     EXPECT_EQ(synth->sendShort(note), MMSYSERR_NOERROR);
-    EXPECT_TRUE(waitUntil([&] { return layer.audioOutput()->peaks().left > 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return layer.audioOutput()->peaks().left > 0; }));
     EXPECT_EQ(outputs_.close(handle), MMSYSERR_NOERROR);
 
     // A new output: the device comes off the old one before it goes, and a later detach is
