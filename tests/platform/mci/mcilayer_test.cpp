@@ -3,7 +3,7 @@
 #include "platform/mci/mciextensions.h"
 #include "platform/mci/mcilayer.h"
 #include "platform/mci/sequencerdriver.h"
-#include "platform/midi/midisink.h"
+#include "platform/midi/recordingsink.h"
 #include "platform/midi/smfbuilder.h"
 
 #include <QFile>
@@ -237,44 +237,17 @@ TEST_F(MciLayerTest, OtherThreadsAreRefused)
     EXPECT_EQ(fromThread, MCIERR_WRONG_THREAD);
 }
 
-namespace {
-
-// A sink that keeps every message with the frame it was sent at.
-class TRecordingSink : public TMidiSink {
-public:
-    struct TRecord {
-        std::int64_t frame;
-        std::uint32_t message;
-    };
-    explicit TRecordingSink(std::shared_ptr<std::vector<TRecord>> records)
-        : records_(std::move(records))
-    {
-        records_->reserve(1024);
-    }
-    void send(std::uint32_t message) noexcept override
-    {
-        if (records_->size() < records_->capacity()) records_->push_back({frame_, message});
-    }
-    void sendSysEx(std::span<const std::uint8_t>) noexcept override {}
-    void allNotesOff() noexcept override {}
-    void render(float *, int frames) noexcept override { frame_ += frames; }
-
-private:
-    std::shared_ptr<std::vector<TRecord>> records_;
-    std::int64_t frame_ = 0;
-};
-
-} // namespace
-
 TEST_F(MciLayerTest, RegisteredSequencerDevicesPlayOnTheirOwnSinkToTheFrame)
 {
-    auto records = std::make_shared<std::vector<TRecordingSink::TRecord>>();
+    std::shared_ptr<std::vector<TRecordingSink::Item>> records;
     int rate = 0;
     TMciLayer::instance().registerDriver(std::make_unique<TSequencerDriver>(
         "sequencer1", "MIDI port 1",
-        [records, &rate](int sampleRate, MCIERROR &) -> std::unique_ptr<TMidiSink> {
+        [&records, &rate](int sampleRate, MCIERROR &) -> std::unique_ptr<TMidiSink> {
             rate = sampleRate;
-            return std::make_unique<TRecordingSink>(records);
+            auto sink = std::make_unique<TRecordingSink>();
+            records = sink->Log();
+            return sink;
         }));
     useOutput("render:" + env.scratch() + "out.wav");
     EXPECT_EQ(sysInfoName(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, 3), "sequencer1");
@@ -287,12 +260,12 @@ TEST_F(MciLayerTest, RegisteredSequencerDevicesPlayOnTheirOwnSinkToTheFrame)
     ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_WAIT, 0), 0u);
     ASSERT_EQ(closeDevice(id), 0u);
 
-    std::vector<std::pair<std::int64_t, std::uint32_t>> notes;
-    for (const auto &record : *records) {
-        if ((record.message & 0xF0) == 0x90) notes.emplace_back(record.frame, record.message);
-    }
+    ASSERT_TRUE(records);
+    std::vector<TRecordingSink::Item> notes;
+    for (const auto &record : *records)
+        if ((record.message & 0xF0) == 0x90) notes.push_back(record);
     ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[0].first, std::int64_t(rate) / 4);
-    EXPECT_EQ(notes[0].second, 0x643C90u);
-    EXPECT_EQ(notes[1].first, std::llround(rate * 0.375)); // 16537.5 at 44.1 kHz rounds up
+    EXPECT_EQ(notes[0].frame, std::int64_t(rate) / 4);
+    EXPECT_EQ(notes[0].message, 0x643C90u);
+    EXPECT_EQ(notes[1].frame, std::llround(rate * 0.375)); // 16537.5 at 44.1 kHz rounds up
 }
