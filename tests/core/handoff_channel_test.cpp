@@ -42,5 +42,6 @@ TEST(HandoffChannel, ServerIsUserOnlyAndDropsAGarbageClientWhileOthersAreServed)
     EXPECT_EQ(first, 8);
     EXPECT_EQ(second, 9);
     EXPECT_EQ(seen, (std::vector<THandoffRecord>{{7, QStringLiteral("x")}, {8, {}}}));
-    EXPECT_TRUE(spinUntil([&] { return garbage.state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return garbage.state() == QLocalSocket::UnconnectedState; }, 20000));
 }

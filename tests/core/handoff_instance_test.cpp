@@ -147,7 +147,8 @@ TEST(HandoffInstance, ABatchCutByAClosingInstanceGoesToTheNextFirstInstance)
     TSingleInstanceOptions patient = quick();
     patient.startWaitMs = 20000;
     TSecondStart next(dir.path(), {QStringLiteral("a.mid"), QStringLiteral("b.mid")}, patient);
-    ASSERT_TRUE(spinUntil([&] { return !first.seen.empty() && !first.server.isListening(); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !first.seen.empty() && !first.server.isListening(); }, 20000));
     first.lock.unlock();
     // The start's files are not lost with the old instance: it becomes the new one.
     EXPECT_EQ(next.finish(), TSingleInstance::First);

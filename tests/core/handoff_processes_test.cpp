@@ -27,14 +27,14 @@ std::unique_ptr<QProcess> startPeer(const QString &folder, const QString &record
 // The role line a peer prints first; empty when it printed none in time.
 QString roleOf(QProcess &peer)
 {
-    spinUntil([&] { return peer.canReadLine() || peer.state() == QProcess::NotRunning; });
+    WaitUntil([&] { return peer.canReadLine() || peer.state() == QProcess::NotRunning; }, 20000);
     return QString::fromUtf8(peer.readLine()).trimmed();
 }
 
 void endPeer(QProcess &peer)
 {
     peer.closeWriteChannel();
-    if (!spinUntil([&] { return peer.state() == QProcess::NotRunning; })) peer.kill();
+    if (!WaitUntil([&] { return peer.state() == QProcess::NotRunning; }, 20000)) peer.kill();
     peer.waitForFinished(5000);
 }
 
@@ -102,7 +102,7 @@ TEST(HandoffProcesses, TenSecondStartsAtOnceAllArriveInTheirOwnOrder)
 
     for (auto &peer : peers) {
         EXPECT_EQ(roleOf(*peer), QStringLiteral("handed"));
-        EXPECT_TRUE(spinUntil([&] { return peer->state() == QProcess::NotRunning; }));
+        EXPECT_TRUE(WaitUntil([&] { return peer->state() == QProcess::NotRunning; }, 20000));
         EXPECT_EQ(peer->exitCode(), 0);
     }
 

@@ -4,10 +4,9 @@
 #include "core/handoffcodes.h"
 #include "core/handoffreceiver.h"
 #include "platform/system/localchannelframe.h"
+#include "support/testwait.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QString>
 #include <QThread>
 #include <memory>
@@ -32,15 +31,6 @@ public:
     std::vector<THandoffRecord> records;
 };
 
-// Turns the event loop until done() holds or the time is up; returns done().
-template <typename F> bool spinUntil(F done, int timeoutMs = 20000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
 // Starts f on a thread of its own (the sending end blocks; this thread serves the channel).
 template <typename F> std::unique_ptr<QThread> startAside(F f)
 {
@@ -52,7 +42,7 @@ template <typename F> std::unique_ptr<QThread> startAside(F f)
 // Turns the event loop until the thread has ended; returns whether it did in time.
 inline bool finishAside(QThread &thread)
 {
-    const bool ended = spinUntil([&] { return thread.isFinished(); });
+    const bool ended = WaitUntil([&] { return thread.isFinished(); }, 20000);
     thread.wait(ended ? 1000 : 30000);
     return ended;
 }

@@ -81,17 +81,13 @@ TEST_F(StationTest, FilesOnTheCommandLineBecomeTheSystemAlbumAndPlayAtTheFirstSh
         EXPECT_EQ(g.LoadedTitleSource, g.CurrentAlbum->Titles[0]); // opened, not started
         EXPECT_TRUE(g.PlayRequested);
         EXPECT_FALSE(g.CloseRequested);
-        EXPECT_TRUE(g.StartingUp);
 
         station->FirstShow();
-        EXPECT_FALSE(g.StartingUp);
         EXPECT_FALSE(g.PlayRequested);
         EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
     }
     // The next start without arguments finds the system album emptied.
-    auto station = Start({});
-    TTonariaGlobals &g = station->GlobalState();
-    EXPECT_TRUE(g.SystemAlbum->Titles.empty());
+    EXPECT_TRUE(Start({})->GlobalState().SystemAlbum->Titles.empty());
 }
 
 TEST_F(StationTest, OnlyPlayGivenStartsOnAnEmptySystemAlbumAndPlaysNothing)
@@ -319,12 +315,10 @@ TEST_F(StationTest, SeekActionsStepOnceAndSeekButtonsRunWhileHeld)
 
     g.CloseRequested = true;
     station->SeekButtonDown(2);
-    EXPECT_TRUE(g.Seeking);
-    EXPECT_EQ(g.SeekDirection, 2);
+    EXPECT_TRUE(g.Seeking && g.SeekDirection == 2);
     EXPECT_FALSE(g.CloseRequested);
     station->SeekButtonUp(2);
     EXPECT_FALSE(g.Seeking);
-    EXPECT_EQ(g.SeekDirection, 0);
 }
 
 TEST_F(StationTest, ATerminationSignalDismissesModalDialogsAndCloses)
@@ -382,19 +376,21 @@ TEST_F(StationTest, DeferredCommandsAndTheTrayMenu)
         items << (action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(items, QStringList({"Show main window", "-", "Play", "Pause", "Stop", "Previous",
                                   "Rewind", "Next", "-", "Preferences...", "-", "Exit"}));
-    EXPECT_EQ(station->aHelpTopics->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_TRUE(QFileInfo(station->HelpFile()).isFile());
-    EXPECT_EQ(station->aEditTitles->toolTip(), QStringLiteral("Edit titles..."));
 }
 
 TEST(StationExtensions, PluginDeviceExtensionLists)
 {
-    EXPECT_TRUE(ExtensionListSupports(QStringLiteral("mid,kar"), QStringLiteral("/a/x.KAR")));
-    EXPECT_TRUE(ExtensionListSupports(QStringLiteral("\"mid\" kar"), QStringLiteral("x.mid")));
-    EXPECT_FALSE(ExtensionListSupports(QStringLiteral("mid,kar"), QStringLiteral("x.wav")));
-    EXPECT_FALSE(ExtensionListSupports(QStringLiteral("m,kar"), QStringLiteral("x.m")));
-    EXPECT_FALSE(ExtensionListSupports(QStringLiteral("mid"), QStringLiteral("/my.mid/file")));
-    EXPECT_FALSE(ExtensionListSupports(QString(), QStringLiteral("x.mid")));
+    const struct {
+        const char *list, *file;
+        bool supported;
+    } cases[] = {{"mid,kar", "/a/x.KAR", true},  {"\"mid\" kar", "x.mid", true},
+                 {"mid,kar", "x.wav", false},    {"m,kar", "x.m", false},
+                 {"mid", "/my.mid/file", false}, {"", "x.mid", false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ExtensionListSupports(QString::fromUtf8(c.list), QString::fromUtf8(c.file)),
+                  c.supported)
+            << c.list << " " << c.file;
 }
 
 } // namespace

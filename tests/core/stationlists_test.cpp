@@ -95,10 +95,7 @@ protected:
     void OpenInPlayer(TTitle *title)
     {
         UseTestSoundFont();
-        TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
-        player.SetDevice(&AnyDeviceInfo);
-        player.SetFilename(title->FileName);
-        player.Open();
+        OpenOnAnyDevice(player, title->FileName);
         g.Player = &player;
         g.LoadedTitleCopy.Caption = title->Caption;
         g.LoadedTitle = &g.LoadedTitleCopy;

@@ -104,12 +104,8 @@ TEST(QuickNumber, DigitsNameAPositionOfTheProgram)
     EXPECT_EQ(QuickNumberWidth(&album), 2);
     EXPECT_EQ(QuickNumberPosition(program, u"1"), 0);
     EXPECT_EQ(QuickNumberPosition(program, u"12"), 11);
-    EXPECT_EQ(QuickNumberPosition(program, u"13"), -1);
-    EXPECT_EQ(QuickNumberPosition(program, u"0"), -1);
-    EXPECT_EQ(QuickNumberPosition(program, u""), -1);
-    EXPECT_EQ(QuickNumberPosition(program, u"1a"), -1);
-    EXPECT_EQ(QuickNumberPosition(program, u"-1"), -1);
-    EXPECT_EQ(QuickNumberPosition(program, u"99999999999999999999999"), -1);
+    for (const char16_t *digits : {u"13", u"0", u"", u"1a", u"-1", u"99999999999999999999999"})
+        EXPECT_EQ(QuickNumberPosition(program, digits), -1);
     EXPECT_EQ(QuickNumberPosition(nullptr, u"1"), -1);
 
     TAlbum empty;

@@ -42,12 +42,6 @@ const QByteArray kEvening = "[Album]\r\n"
                             "ProgramType=0\r\n"
                             "Links=1 1 0\r\n";
 
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 std::vector<int> Links(const TAlbum &album, const TProgram &program)
 {
     std::vector<int> out;
@@ -128,30 +122,20 @@ TEST_F(AlbumFileTest, EveningIsWrittenByteForByteAndReadsBack)
 
     const QString path = albums() + QStringLiteral("evening.tal");
     EXPECT_EQ(Files().SaveToFile(*album, path), path);
-    EXPECT_EQ(ReadBytes(path), kEvening);
+    EXPECT_EQ(TTestEnvironment::readFile(path), kEvening);
 
     auto back = TAlbum::CreateAlbum();
     back->FileName = path;
     ASSERT_TRUE(Files().Load(*back));
     ExpectConsistent(*back);
-    EXPECT_EQ(back->Caption, QStringLiteral("Evening"));
-    ASSERT_EQ(back->Titles.size(), 2u);
-    EXPECT_EQ(back->Titles[1]->Caption, QStringLiteral("Slow Waltz"));
-    EXPECT_EQ(back->Titles[1]->FileName, QStringLiteral("C:\\Music\\slow waltz.mid"));
-    EXPECT_EQ(back->Titles[1]->Track, -1);
-    EXPECT_TRUE(back->Titles[1]->DeviceName.isEmpty());
-    EXPECT_EQ(Links(*back, *back->InternalPrograms[1]), (std::vector<int>{1, 0}));
-    ASSERT_EQ(back->CustomPrograms.size(), 1u);
-    EXPECT_EQ(back->CustomPrograms[0]->Caption, QStringLiteral("Favourites"));
-    EXPECT_EQ(Links(*back, *back->CustomPrograms[0]), (std::vector<int>{1, 1, 0}));
-    EXPECT_EQ(back->CurrentProgram, back->CustomPrograms[0].get());
-    EXPECT_EQ(back->CurrentTitle, back->Titles[1]);
+    EXPECT_EQ(back->CurrentProgram, back->CustomPrograms.at(0).get());
+    EXPECT_EQ(back->CurrentTitle, back->Titles.at(1));
     EXPECT_EQ(loaded, (std::vector<TAlbum *>{back.get()}));
     EXPECT_TRUE(boxes.boxes().empty());
 
-    // Written again, the file is the same.
+    // Written again, the file is the same: every value was read.
     EXPECT_EQ(Files().SaveToFile(*back, path), path);
-    EXPECT_EQ(ReadBytes(path), kEvening);
+    EXPECT_EQ(TTestEnvironment::readFile(path), kEvening);
 
     // Line ends of any kind are read, and a byte order mark is skipped.
     for (const char *end : {"\n", "\r"}) {
@@ -242,27 +226,10 @@ TEST_F(AlbumFileTest, HostileFilesNeverBreakTheAlbum)
     // Every truncation of a good file, and random mixtures of file fragments and bytes.
     for (int cut = 0; cut <= kEvening.size(); ++cut)
         ExpectConsistent(*LoadBytes(kEvening.left(cut)));
-    const char *pieces[] = {"[Album]",
-                            "[Titles]",
-                            "[IProg]",
-                            "[CProg]",
-                            "Links=",
-                            "CurTitle=",
-                            "CurProgramIndex=",
-                            "ProgramType=",
-                            "Caption=",
-                            "\r\n",
-                            "\n",
-                            "\r",
-                            "\"",
-                            ",",
-                            " ",
-                            "0",
-                            "1",
-                            "-1",
-                            "7",
-                            "99999999999",
-                            "\xff\xfe"};
+    const QList<QByteArray> pieces =
+        QByteArray("[Album]|[Titles]|[IProg]|[CProg]|Links=|CurTitle=|CurProgramIndex=|"
+                   "ProgramType=|Caption=|\r\n|\n|\r|\"|,| |0|1|-1|7|99999999999|\xff\xfe")
+            .split('|');
     std::mt19937 random(2024);
     for (int round = 0; round < 300; ++round) {
         QByteArray bytes;
@@ -270,7 +237,7 @@ TEST_F(AlbumFileTest, HostileFilesNeverBreakTheAlbum)
             if (random() % 5 == 0)
                 bytes += static_cast<char>(random() % 256);
             else
-                bytes += pieces[random() % std::size(pieces)];
+                bytes += pieces[random() % pieces.size()];
         }
         ExpectConsistent(*LoadBytes(bytes));
     }
@@ -307,7 +274,7 @@ TEST_F(AlbumFileTest, MissingAndUnreadableFilesAreReported)
     album->AddTitle()->Caption = QStringLiteral("new");
     ASSERT_TRUE(Files().Save(*album));
     EXPECT_TRUE(QFileInfo(unreadable + QStringLiteral(".unreadable")).isDir());
-    EXPECT_TRUE(ReadBytes(unreadable).contains("new"));
+    EXPECT_TRUE(TTestEnvironment::readFile(unreadable).contains("new"));
     EXPECT_FALSE(album->FileUnread);
 }
 
@@ -319,12 +286,12 @@ TEST_F(AlbumFileTest, SavingNamesNewFilesMarksTheSystemAlbumAndReportsFailures)
     ASSERT_TRUE(Files().Save(*album));
     ASSERT_TRUE(Files().Save(*album)); // keeps its file
     EXPECT_EQ(album->FileName, albums() + QStringLiteral("00000000.tal"));
-    EXPECT_TRUE(
-        ReadBytes(album->FileName).startsWith("[Album]\r\nSysAlbum=1\r\nCaption=Temporary\r\n"));
+    EXPECT_TRUE(TTestEnvironment::readFile(album->FileName)
+                    .startsWith("[Album]\r\nSysAlbum=1\r\nCaption=Temporary\r\n"));
     auto other = TAlbum::CreateAlbum();
     ASSERT_TRUE(Files().Save(*other));
     EXPECT_EQ(other->FileName, albums() + QStringLiteral("00000001.tal"));
-    EXPECT_FALSE(ReadBytes(other->FileName).contains("SysAlbum"));
+    EXPECT_FALSE(TTestEnvironment::readFile(other->FileName).contains("SysAlbum"));
 
     const QString blocked = env.writeFile(QStringLiteral("plainfile"), "x") + "/a.tal";
     other->FileName = blocked;
@@ -355,14 +322,13 @@ TEST_F(AlbumFileTest, UniqueNamesCountInBase36)
 {
     const QString folder = env.scratch();
     auto take = [&](const QString &name) { env.writeFile(name + QStringLiteral(".tal"), ""); };
-    take("00000000");
-    take("00000001");
-    EXPECT_EQ(UniqueFileName(folder, ".tal"), folder + "00000002.tal");
-    for (char c = '2'; c <= '9'; ++c)
-        take(QStringLiteral("0000000") + QLatin1Char(c));
-    EXPECT_EQ(UniqueFileName(folder, ".tal"), folder + "0000000A.tal");
-    for (char c = 'A'; c <= 'Z'; ++c)
-        take(QStringLiteral("0000000") + QLatin1Char(c));
+    // Each name taken in turn: 0..9, then A..Z, then 10.
+    const QString digits = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    for (const QChar digit : digits) {
+        const QString name = QStringLiteral("0000000") + digit;
+        ASSERT_EQ(UniqueFileName(folder, ".tal"), folder + name + ".tal");
+        take(name);
+    }
     EXPECT_EQ(UniqueFileName(folder, ".tal"), folder + "00000010.tal");
     EXPECT_EQ(UniqueFileName(folder, ".tui"), folder + "00000000.tui");
 }

@@ -23,8 +23,8 @@ const char kMessages[] =
 
 QByteArray ShippedEnglish()
 {
-    QFile file(TTestEnvironment::sourceData() + QStringLiteral("Lang/English.tlg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TTestEnvironment::readFile(TTestEnvironment::sourceData() +
+                                      QStringLiteral("Lang/English.tlg"));
 }
 
 } // namespace

@@ -63,10 +63,9 @@ TEST(LanguageFile, WrittenFileIsSortedWithCrLfAndReadsBack)
 
     const QString path = env.scratch() + S("out.tlg");
     ASSERT_TRUE(lm.SaveToFile(path));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[B]\r\nALPHA=replaced\r\nwith\\\\name=v\r\n"
-                                         "zeta=two\\nlines\r\n\r\n[C]\r\nk=v\r\n\r\n"));
+    EXPECT_EQ(TTestEnvironment::readFile(path),
+              QByteArray("[B]\r\nALPHA=replaced\r\nwith\\\\name=v\r\n"
+                         "zeta=two\\nlines\r\n\r\n[C]\r\nk=v\r\n\r\n"));
 
     TLM back;
     ASSERT_TRUE(back.LoadFromFile(path));

@@ -147,9 +147,7 @@ TEST(LocaliseForm, GenerateLanguageFileWalksMadeAndExistingForms)
     const QString path = env.scratch() + S("New.tlg");
     ASSERT_TRUE(GenerateLanguageFile(lm, forms, path));
     EXPECT_EQ(TTestForm::alive, 0);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
+    const QByteArray text = TTestEnvironment::readFile(path);
     EXPECT_TRUE(text.startsWith(
         "[Globals]\r\nErrX=Message stays\r\n\r\n[fTest]\r\naAct.Hint=Act hint\r\n"));
     EXPECT_TRUE(text.endsWith("[fExisting]\r\nfExisting=\r\nlHere=Here\r\n"));

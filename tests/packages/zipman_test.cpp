@@ -17,12 +17,6 @@
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Every path below `folder`, hidden files and links included.
 QStringList Tree(const QString &folder)
 {
@@ -75,12 +69,12 @@ TEST(ZipMan, PlaysMembersInOrderAndLeavesNothingBehind)
         ASSERT_TRUE(zipMan.UnpackCurrent());
         const QString a = zipMan.CurrentFile();
         EXPECT_EQ(a, world.temp + u"/a.mid"_qs);
-        EXPECT_EQ(ReadAll(a), "data of a");
+        EXPECT_EQ(TTestEnvironment::readFile(a), "data of a");
 
         zipMan.SetIndex(1);
         ASSERT_TRUE(zipMan.UnpackCurrent());
         EXPECT_FALSE(QFileInfo::exists(a)); // gone before the next member comes
-        EXPECT_EQ(ReadAll(zipMan.CurrentFile()), "data of c");
+        EXPECT_EQ(TTestEnvironment::readFile(zipMan.CurrentFile()), "data of c");
 
         zipMan.SetIndex(2);
         ASSERT_TRUE(zipMan.UnpackCurrent());
@@ -141,7 +135,7 @@ TEST(ZipMan, NothingIsWrittenOutsideTheTemporaryFolder)
     }
     // The climbing names land inside by their name part; ".." and the link are refused.
     EXPECT_EQ(unpacked, QStringList({"evil.mid", "abs.mid", "abs.mid", "back.mid", "a.mid"}));
-    EXPECT_EQ(ReadAll(victim), "keep me");
+    EXPECT_EQ(TTestEnvironment::readFile(victim), "keep me");
     zipMan.ClosePackage();
     EXPECT_TRUE(Tree(world.temp).isEmpty()); // the link went with the member that replaced it
 }

@@ -37,14 +37,7 @@ protected:
         TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
     }
 
-    // Opens a file on the automatic device, as the transport does for each title.
-    void OpenTitle(const QString &path)
-    {
-        TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
-        player.SetDevice(&AnyDeviceInfo);
-        player.SetFilename(path);
-        player.Open();
-    }
+    void OpenTitle(const QString &path) { OpenOnAnyDevice(player, path); }
 
     static QString ResetFile() { return TTestEnvironment::sourceData() + "Reset/GM Reset.mid"; }
 

@@ -1,94 +1,41 @@
 #include "player_support.h"
 
 #include "platform/mci/mcinotifyevent.h"
+#include "platform/midi/smfbuilder.h"
+#include "support/wavbytes.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
-#include <cmath>
 #include <cstring>
-
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return done();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-void RunEvents(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    WaitUntil([&] { return timer.elapsed() >= ms; }, ms + 1000);
-}
-
-namespace {
-
-void Put(QByteArray &out, std::uint32_t value, int bytes, bool bigEndian)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.append(char(value >> (8 * (bigEndian ? bytes - 1 - i : i))));
-}
-
-} // namespace
 
 QByteArray MidiFileBytes(std::uint32_t lengthMs)
 {
     // 120 beats a minute at 480 ticks a beat: 0.96 ticks a millisecond.
-    std::uint32_t ticks = lengthMs * 480 / 500;
-    QByteArray delta;
-    do {
-        delta.prepend(char((ticks & 0x7F) | (delta.isEmpty() ? 0 : 0x80)));
-        ticks >>= 7;
-    } while (ticks != 0);
-    QByteArray track("\x00\xFF\x51\x03\x07\xA1\x20\x00\x90\x3C\x64", 11);
-    track += delta + QByteArray("\x80\x3C\x00\x00\xFF\x2F\x00", 7);
-
-    QByteArray file("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
-    Put(file, std::uint32_t(track.size()), 4, true);
-    return file + track;
+    TSmfBuilder smf(0, 480);
+    smf.track().tempo(0, 500000).noteOn(0, 0, 60, 100).noteOff(lengthMs * 480 / 500, 0, 60);
+    return smf.endOfTrack(0).build();
 }
 
 QByteArray RmidFileBytes(std::uint32_t lengthMs)
 {
-    QByteArray smf = MidiFileBytes(lengthMs);
-    QByteArray data("RMIDdata");
-    Put(data, std::uint32_t(smf.size()), 4, false);
-    data += smf;
-    if (smf.size() % 2) data.append('\0');
-    QByteArray file("RIFF");
-    Put(file, std::uint32_t(data.size()), 4, false);
-    return file + data;
+    return TSmfBuilder::rmid(MidiFileBytes(lengthMs));
 }
 
 QByteArray WavFileBytes(std::uint32_t lengthMs, double level)
 {
-    const std::uint32_t frames = 44100 * lengthMs / 1000;
-    QByteArray samples;
-    for (std::uint32_t f = 0; f < frames; ++f) {
-        const long sample = ((f / 50) % 2 ? -1 : 1) * std::lround(level * 32767);
-        Put(samples, std::uint32_t(sample), 2, false);
-    }
-    QByteArray file("RIFF");
-    Put(file, std::uint32_t(36 + samples.size()), 4, false);
-    file += "WAVEfmt ";
-    for (const auto &[value, bytes] :
-         {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {44100u, 4}, {88200u, 4}, {2u, 2}, {16u, 2}})
-        Put(file, value, bytes, false);
-    file += "data";
-    Put(file, std::uint32_t(samples.size()), 4, false);
-    return file + samples;
+    return MakeWav(44100, 1, int(44100 * lengthMs / 1000),
+                   [level](int n, int) { return (n / 50) % 2 ? -level : level; });
 }
 
 void UseTestSoundFont()
 {
     qputenv("TONARIA_SOUNDFONT", "/usr/share/sounds/sf2/TimGM6mb.sf2");
+}
+
+void OpenOnAnyDevice(TSonoricPlayer &player, const QString &path)
+{
+    TSonoricPlayer::ResetDeviceInfo(&AnyDeviceInfo);
+    player.SetDevice(&AnyDeviceInfo);
+    player.SetFilename(path);
+    player.Open();
 }
 
 void TScriptedDevice::Attach(TSonoricPlayer &player)

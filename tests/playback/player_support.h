@@ -3,6 +3,7 @@
 // plug-in device that answers the player's commands as a CD drive would.
 
 #include "playback/sonoricplayer.h"
+#include "support/testwait.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,10 +13,6 @@
 #include <map>
 #include <vector>
 
-// Runs the event loop until `done` holds or `timeoutMs` have passed; returns `done()`.
-bool WaitUntil(const std::function<bool()> &done, int timeoutMs = 10000);
-void RunEvents(int ms);
-
 // A one-track Standard MIDI File holding one note, `lengthMs` long; the same in an RMID wrapper.
 QByteArray MidiFileBytes(std::uint32_t lengthMs);
 QByteArray RmidFileBytes(std::uint32_t lengthMs);
@@ -24,6 +21,8 @@ QByteArray WavFileBytes(std::uint32_t lengthMs, double level);
 
 // Points the synthesizer at the small SoundFont the tests use.
 void UseTestSoundFont();
+// Opens `path` on the automatic device, as the transport does for each title.
+void OpenOnAnyDevice(TSonoricPlayer &player, const QString &path);
 
 // A plug-in device served through a player's OnDeviceMessage: a CD drive with three tracks
 // whose medium starts at 2000 ms. It counts the status questions it gets.

@@ -73,12 +73,6 @@ TEST(Preferences, NoRegistryFileYieldsEveryDefault)
     EXPECT_TRUE(store.keyExists(THive::CurrentUser, kPluginsKey));
 }
 
-TEST(Preferences, DefaultColoursFollowTheColourDepth)
-{
-    EXPECT_EQ(TPreferences(8).CTitleCaption, 0x008080u);
-    EXPECT_EQ(TPreferences(16).CTitleCaption, 0x024080FFu);
-}
-
 TEST(Preferences, SaveWritesEveryValueAsPrivateTextAndReadsBackTheSame)
 {
     TTestEnvironment env;
@@ -93,84 +87,39 @@ TEST(Preferences, SaveWritesEveryValueAsPrivateTextAndReadsBackTheSame)
     }
     EXPECT_EQ(prefs.CurAlbum, 3);
 
-    QFile file(env.config());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
+    const QByteArray text = TTestEnvironment::readFile(env.config());
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(env.config()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
-    const char *visible[] = {"AllowFly",
-                             "APMActive",
-                             "APMInterval",
-                             "APMFall",
-                             "APMFallInterval",
-                             "AutoOpenTitle",
-                             "AutoSnap",
-                             "CTitleCaption",
-                             "CPrimaryTime",
-                             "CSecondaryTime",
-                             "CTotalTime",
-                             "CPositionBar",
-                             "CFloatbarCaption",
-                             "CFloatbarTime",
-                             "DisplayFlag",
-                             "FBSkip",
-                             "FBInt",
-                             "FBDec",
-                             "FFSkip",
-                             "FFInt",
-                             "FFDec",
-                             "FloatMode",
-                             "FormMode",
-                             "Lang",
-                             "PauseDelay",
-                             "Reset",
-                             "ResetFile",
-                             "SUAuto",
-                             "SUAutoIfConnected",
-                             "SUProxy",
-                             "SUProxyServer",
-                             "SUProxyPort",
-                             "SUProxyUsername",
-                             "SUProxyPassword",
-                             "SURemind",
-                             "ThemeName",
-                             "TimeSwap",
-                             "TitlesGutter",
-                             "QuickNumber"};
-    const char *fonts[] = {"FTitleCaption", "FPrimaryTime",     "FSecondaryTime",
-                           "FTotalTime",    "FFloatbarCaption", "FFloatbarTime"};
-    const char *invisible[] = {"Cloaked",
-                               "CurAlbum",
-                               "FloatWidth",
-                               "FloatShow",
-                               "FloatX",
-                               "FloatY",
-                               "FormX",
-                               "FormY",
-                               "plbAlbumsBoxWidth",
-                               "plbAlbumsBoxHeight",
-                               "plbProgramsBoxWidth",
-                               "plbProgramsBoxHeight",
-                               "plbTitlesBoxWidth",
-                               "plbTitlesBoxHeight",
-                               "SUNews"};
+    // Every value of the two keys, under its own name; a font is four values.
+    QStringList visible =
+        QStringLiteral(
+            "AllowFly APMActive APMInterval APMFall APMFallInterval AutoOpenTitle AutoSnap "
+            "CTitleCaption CPrimaryTime CSecondaryTime CTotalTime CPositionBar CFloatbarCaption "
+            "CFloatbarTime DisplayFlag FBSkip FBInt FBDec FFSkip FFInt FFDec FloatMode FormMode "
+            "Lang PauseDelay Reset ResetFile SUAuto SUAutoIfConnected SUProxy SUProxyServer "
+            "SUProxyPort "
+            "SUProxyUsername SUProxyPassword SURemind ThemeName TimeSwap TitlesGutter QuickNumber")
+            .split(u' ');
+    for (const QString &font : QStringLiteral("FTitleCaption FPrimaryTime FSecondaryTime "
+                                              "FTotalTime FFloatbarCaption FFloatbarTime")
+                                   .split(u' '))
+        for (const char *part : {".Name", ".Size", ".Style.fsBold", ".Style.fsItalic"})
+            visible << font + QLatin1String(part);
+    QStringList invisible =
+        QStringLiteral("Cloaked CurAlbum FloatWidth FloatShow FloatX FloatY FormX FormY "
+                       "plbAlbumsBoxWidth plbAlbumsBoxHeight plbProgramsBoxWidth "
+                       "plbProgramsBoxHeight plbTitlesBoxWidth plbTitlesBoxHeight SUNews")
+            .split(u' ');
     TRegistryStore store(env.config());
     ASSERT_TRUE(store.load());
-    const QStringList visibleNames = store.valueNames(THive::CurrentUser, kVisibleKey);
-    for (const char *name : visible)
-        EXPECT_TRUE(visibleNames.contains(QLatin1String(name))) << name;
-    for (const char *font : fonts) {
-        for (const char *part : {".Name", ".Size", ".Style.fsBold", ".Style.fsItalic"})
-            EXPECT_TRUE(visibleNames.contains(QLatin1String(font) + QLatin1String(part)))
-                << font << part;
-    }
-    EXPECT_EQ(visibleNames.size(), qsizetype(std::size(visible) + 4 * std::size(fonts)));
-    const QStringList invisibleNames = store.valueNames(THive::CurrentUser, kInvisibleKey);
-    EXPECT_EQ(invisibleNames.size(), qsizetype(std::size(invisible)));
-    for (const char *name : invisible)
-        EXPECT_TRUE(invisibleNames.contains(QLatin1String(name))) << name;
+    QStringList visibleNames = store.valueNames(THive::CurrentUser, kVisibleKey);
+    QStringList invisibleNames = store.valueNames(THive::CurrentUser, kInvisibleKey);
+    for (QStringList *list : {&visible, &invisible, &visibleNames, &invisibleNames})
+        list->sort();
+    EXPECT_EQ(visibleNames, visible);
+    EXPECT_EQ(invisibleNames, invisible);
     EXPECT_EQ(store.valueNames(THive::CurrentUser, kPluginsKey), prefs.PluginList);
 
     // Readable text as the registry editor writes it.

@@ -21,6 +21,8 @@ public:
 
     // Writes a file below the scratch folder and returns its path.
     QString writeFile(const QString &relativeName, const QByteArray &bytes) const;
+    // The whole of any file; empty if it cannot be read.
+    static QByteArray readFile(const QString &path);
 
     // The source tree's data/ folder, ending in "/".
     static QString sourceData();

@@ -1,6 +1,7 @@
 #include "platform/audio/audiooutput.h"
 
 #include "support/testenv.h"
+#include "support/testwait.h"
 #include "testsources.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +11,6 @@
 #include <thread>
 
 namespace {
-
-// Waits up to ten seconds for `done`; false when it never came.
-bool waitFor(const std::function<bool()> &done)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
 
 std::unique_ptr<TAudioOutput> open(const QString &choice, QString *notice = nullptr)
 {
@@ -63,14 +53,14 @@ TEST(AudioOutput, WavOutputRecordsTheMixInRealTimeWithEachSourceAtItsStartFrame)
     EXPECT_TRUE(notice.isEmpty()) << notice.toStdString();
     EXPECT_EQ(output->backendName(), QStringLiteral("wav"));
 
-    ASSERT_TRUE(waitFor([&] { return output->framesRendered() > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return output->framesRendered() > 0; }));
     TRampSource source;
     ASSERT_TRUE(output->attach(&source));
-    ASSERT_TRUE(waitFor([&] { return source.mixed.load() >= 3000; }));
+    ASSERT_TRUE(WaitUntil([&] { return source.mixed.load() >= 3000; }));
     const std::int64_t start = output->startFrame(&source);
     ASSERT_TRUE(output->detach(&source));
     const std::int64_t mixed = source.mixed.load();
-    ASSERT_TRUE(waitFor([&] { return output->framesRendered() > start + mixed + 100; }));
+    ASSERT_TRUE(WaitUntil([&] { return output->framesRendered() > start + mixed + 100; }));
     output->stop();
     EXPECT_TRUE(output->errorString().isEmpty());
     const std::int64_t total = output->framesRendered();
@@ -101,7 +91,7 @@ TEST(AudioOutput, RenderOutputWritesOnlyWhileASourceIsAttached)
 
     TRampSource source;
     ASSERT_TRUE(output->attach(&source));
-    ASSERT_TRUE(waitFor([&] { return source.mixed.load() >= 5000; }));
+    ASSERT_TRUE(WaitUntil([&] { return source.mixed.load() >= 5000; }));
     EXPECT_EQ(output->startFrame(&source), 0);
     output->detach(&source);
     const std::int64_t total = output->framesRendered();
@@ -181,7 +171,7 @@ TEST(AudioOutput, SoundCardOutputMixesOnSdlsOwnThread)
 
     TConstantSource source(0.5f, 0.25f);
     ASSERT_TRUE(output->attach(&source));
-    ASSERT_TRUE(waitFor([&] { return output->startFrame(&source) >= 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return output->startFrame(&source) >= 0; }));
     ASSERT_TRUE(output->detach(&source));
     const TAudioPeaks peaks = output->peaks();
     EXPECT_EQ(peaks.left, 16384);

@@ -99,7 +99,7 @@ TEST_F(MciSequencerTest, PlayToTheEndNotifiesAndStopsAtTheLength)
     TNoticeRecorder receiver;
     ASSERT_EQ(play(id, MCI_NOTIFY, receiver.callback()), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PLAY);
-    ASSERT_TRUE(waitUntil([&] { return !receiver.notices.empty(); }, 6000));
+    ASSERT_TRUE(WaitUntil([&] { return !receiver.notices.empty(); }, 6000));
     EXPECT_EQ(receiver.codes(), std::vector<unsigned>{MCI_NOTIFY_SUCCESSFUL});
     EXPECT_EQ(receiver.notices[0].device, id);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);
@@ -107,7 +107,7 @@ TEST_F(MciSequencerTest, PlayToTheEndNotifiesAndStopsAtTheLength)
 
     // From and to: play stops exactly at `to`.
     ASSERT_EQ(play(id, MCI_FROM | MCI_TO | MCI_NOTIFY, receiver.callback(), 200, 600), 0u);
-    ASSERT_TRUE(waitUntil([&] { return receiver.notices.size() == 2; }, 4000));
+    ASSERT_TRUE(WaitUntil([&] { return receiver.notices.size() == 2; }, 4000));
     EXPECT_EQ(receiver.notices[1].code, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 600u);
     EXPECT_EQ(play(id, MCI_FROM, 0, 1501), MCIERR_OUTOFRANGE);
@@ -120,24 +120,24 @@ TEST_F(MciSequencerTest, PauseHoldsThePositionAndResumeGoesOn)
     ASSERT_EQ(openFile(writeMedia("steady.mid", steadySong(8)), id), 0u);
     ASSERT_EQ(statusOf(id, MCI_STATUS_LENGTH), 4000u);
     ASSERT_EQ(play(id, 0), 0u);
-    spin(400);
+    RunEvents(400);
     ASSERT_EQ(simple(id, MCI_PAUSE, MCI_WAIT), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PAUSE);
     const std::uintptr_t paused = settledPosition(id);
     EXPECT_GT(paused, 200u);
     EXPECT_LT(paused, 2000u);
-    spin(300);
+    RunEvents(300);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), paused);
 
     ASSERT_EQ(simple(id, MCI_RESUME, 0), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PLAY);
-    ASSERT_TRUE(waitUntil([&] { return statusOf(id, MCI_STATUS_POSITION) > paused + 100; }));
+    ASSERT_TRUE(WaitUntil([&] { return statusOf(id, MCI_STATUS_POSITION) > paused + 100; }));
 
     // Stop keeps the position; resume on a stopped device changes nothing.
     ASSERT_EQ(simple(id, MCI_STOP, MCI_WAIT), 0u);
     const std::uintptr_t stopped = settledPosition(id);
     ASSERT_EQ(simple(id, MCI_RESUME, 0), 0u);
-    spin(100);
+    RunEvents(100);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), stopped);
 }
@@ -147,21 +147,21 @@ TEST_F(MciSequencerTest, SeekStopsAPlayingDeviceAndLeavesAPausedOnePaused)
     MCIDEVICEID id = 0;
     ASSERT_EQ(openFile(writeMedia("steady.mid", steadySong(8)), id), 0u);
     ASSERT_EQ(play(id, 0), 0u);
-    spin(100);
+    RunEvents(100);
     ASSERT_EQ(seek(id, MCI_TO | MCI_WAIT, 2500), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 2500u);
-    spin(100);
+    RunEvents(100);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 2500u);
 
     ASSERT_EQ(play(id, 0), 0u);
-    spin(100);
+    RunEvents(100);
     ASSERT_EQ(simple(id, MCI_PAUSE, MCI_WAIT), 0u);
     ASSERT_EQ(seek(id, MCI_TO | MCI_WAIT, 500), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PAUSE);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 500u);
     ASSERT_EQ(simple(id, MCI_RESUME, 0), 0u);
-    ASSERT_TRUE(waitUntil([&] { return statusOf(id, MCI_STATUS_POSITION) > 600; }));
+    ASSERT_TRUE(WaitUntil([&] { return statusOf(id, MCI_STATUS_POSITION) > 600; }));
 
     ASSERT_EQ(seek(id, MCI_SEEK_TO_END | MCI_WAIT), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 4000u);
@@ -182,7 +182,7 @@ TEST_F(MciSequencerTest, NoticesAreSupersededOrAbortedAsTheNextCommandDecides)
     ASSERT_EQ(play(id, MCI_NOTIFY, first.callback()), 0u);
     ASSERT_EQ(play(id, MCI_NOTIFY, second.callback()), 0u);
     ASSERT_EQ(simple(id, MCI_STOP, MCI_WAIT), 0u);
-    spin(50);
+    RunEvents(50);
     EXPECT_EQ(first.codes(), std::vector<unsigned>{MCI_NOTIFY_SUPERSEDED});
     EXPECT_EQ(second.codes(), std::vector<unsigned>{MCI_NOTIFY_ABORTED});
 
@@ -190,13 +190,13 @@ TEST_F(MciSequencerTest, NoticesAreSupersededOrAbortedAsTheNextCommandDecides)
     // pause's own notice arrives.
     ASSERT_EQ(play(id, MCI_NOTIFY, third.callback()), 0u);
     ASSERT_EQ(simple(id, MCI_PAUSE, MCI_NOTIFY | MCI_WAIT, third.callback()), 0u);
-    spin(50);
+    RunEvents(50);
     EXPECT_EQ(third.codes(), (std::vector<unsigned>{MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_SUCCESSFUL}));
 
     // Close aborts a pending notice; the notice names the device.
     ASSERT_EQ(simple(id, MCI_RESUME, MCI_NOTIFY, fourth.callback()), 0u);
     ASSERT_EQ(closeDevice(id), 0u);
-    spin(50);
+    RunEvents(50);
     ASSERT_EQ(fourth.codes(), std::vector<unsigned>{MCI_NOTIFY_ABORTED});
     EXPECT_EQ(fourth.notices[0].device, id);
 
@@ -208,7 +208,7 @@ TEST_F(MciSequencerTest, NoticesAreSupersededOrAbortedAsTheNextCommandDecides)
         ASSERT_EQ(play(again, MCI_NOTIFY, gone.callback()), 0u);
     }
     ASSERT_EQ(simple(again, MCI_STOP, 0), 0u);
-    spin(50);
+    RunEvents(50);
 }
 
 TEST_F(MciSequencerTest, PlayWithWaitReturnsAtTheEnd)
@@ -226,7 +226,7 @@ TEST_F(MciSequencerTest, PlayWithWaitReturnsAtTheEnd)
     EXPECT_LT(elapsed, 3000);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 500u);
-    spin(30);
+    RunEvents(30);
     EXPECT_EQ(receiver.codes(), std::vector<unsigned>{MCI_NOTIFY_SUCCESSFUL});
     EXPECT_EQ(closeDevice(id), 0u);
 }
@@ -241,7 +241,7 @@ TEST_F(MciSequencerTest, PlayWithWaitOnADeadOutputFailsInsteadOfHanging)
     TNoticeRecorder receiver;
     EXPECT_EQ(play(id, MCI_WAIT | MCI_NOTIFY, receiver.callback()), MCIERR_HARDWARE);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);
-    spin(30);
+    RunEvents(30);
     EXPECT_EQ(receiver.codes(), std::vector<unsigned>{MCI_NOTIFY_FAILURE});
 }
 
@@ -264,7 +264,7 @@ TEST_F(MciSequencerTest, ANoteStartsAtItsSampleInRenderAndRealTimeOutput)
         output->stop();
 
         int rate = 0;
-        const std::vector<float> samples = readWav(wav, &rate);
+        const std::vector<float> samples = readStereoWav(wav, &rate);
         ASSERT_GT(rate, 0);
         const long expected = long(start) + rate / 2;
         const long onset = firstSound(samples, 1e-6f, long(start));
@@ -290,7 +290,7 @@ TEST_F(MciSequencerTest, TheRenderToolWritesTheMediumExactly)
     EXPECT_TRUE(process.readAllStandardOutput().contains("times real time"));
 
     int rate = 0;
-    const std::vector<float> samples = readWav(wav, &rate);
+    const std::vector<float> samples = readStereoWav(wav, &rate);
     ASSERT_EQ(rate, 48000);
     EXPECT_EQ(samples.size(), std::size_t(48000) * 2); // 1000 ms
     const long onset = firstSound(samples, 1e-6f);

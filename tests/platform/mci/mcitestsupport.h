@@ -2,11 +2,14 @@
 // Helpers of the media-control tests: a receiver that records completion notices, waiting with
 // the event loop running, media files made on the spot, and short forms of common commands.
 
+#include "support/testwait.h"
+#include "support/wavbytes.h"
 #include "tonaria/mci.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -27,17 +30,8 @@ protected:
     void customEvent(QEvent *event) override;
 };
 
-// Runs the event loop until `done` is true or `timeoutMs` has passed; returns `done()`.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
-// Runs the event loop for `ms` milliseconds.
-void spin(int ms);
-
-// A 16-bit WAV file of `frames` frames at `rate`: sample n of channel c is `value(n, c)`.
-QByteArray makeWav(int rate, int channels, int frames,
-                   const std::function<double(int, int)> &value);
-
 // Reads a float WAV written by the audio output: interleaved stereo samples.
-std::vector<float> readWav(const QString &path, int *rate = nullptr);
+std::vector<float> readStereoWav(const QString &path, int *rate = nullptr);
 // Index of the first frame whose left or right sample exceeds `threshold`, or -1.
 long firstSound(const std::vector<float> &stereo, float threshold, long fromFrame = 0);
 
@@ -52,6 +46,13 @@ std::uintptr_t statusOf(MCIDEVICEID id, std::uint32_t item); // 0xDEAD on error
 std::uintptr_t settledPosition(MCIDEVICEID id);
 MCIERROR closeDevice(MCIDEVICEID id);
 QString errorText(MCIERROR code);
+// A device's capability, product text, and the layer's system information by number.
+std::uint32_t devCaps(MCIDEVICEID id, std::uint32_t item, MCIERROR *error = nullptr);
+QString productOf(MCIDEVICEID id);
+QString sysInfoName(MCIDEVICEID id, std::uintptr_t flags, std::uint32_t number,
+                    MCIERROR *error = nullptr);
+// The names of all devices the layer lists.
+QStringList deviceNames();
 
 #include "support/testenv.h"
 

@@ -17,7 +17,7 @@ constexpr double kPi = 3.14159265358979323846;
 // Half a second of a 441 Hz sine at 22050 Hz, mono: the output (44.1 or 48 kHz) resamples it.
 QByteArray sineWav()
 {
-    return makeWav(22050, 1, 11025,
+    return MakeWav(22050, 1, 11025,
                    [](int n, int) { return 0.5 * std::sin(2 * kPi * 441.0 * n / 22050.0); });
 }
 
@@ -44,7 +44,7 @@ TEST_F(MciWaveTest, AGeneratedWavPlaysResampledOnBothChannels)
     output->stop();
 
     int rate = 0;
-    const std::vector<float> samples = readWav(out, &rate);
+    const std::vector<float> samples = readStereoWav(out, &rate);
     ASSERT_GE(samples.size(), std::size_t(start + rate / 2) * 2);
     double worst = 0;
     for (long n = 0; n < rate / 2 - 2; ++n) {
@@ -62,7 +62,7 @@ TEST_F(MciWaveTest, AGeneratedWavPlaysResampledOnBothChannels)
 TEST_F(MciWaveTest, PauseSeekAndEndOnTheClock)
 {
     const QString path =
-        writeMedia("tone.wav", makeWav(48000, 2, 48000, [](int n, int c) {
+        writeMedia("tone.wav", MakeWav(48000, 2, 48000, [](int n, int c) {
                        return (c ? 0.25 : 0.5) * std::sin(2 * kPi * 440.0 * n / 48000.0);
                    }));
     MCIDEVICEID id = 0;
@@ -72,7 +72,7 @@ TEST_F(MciWaveTest, PauseSeekAndEndOnTheClock)
     MCI_PLAY_PARMS play{receiver.callback(), 0, 0};
     ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&play)),
               0u);
-    spin(200);
+    RunEvents(200);
     MCI_GENERIC_PARMS generic{};
     ASSERT_EQ(mciSendCommand(id, MCI_PAUSE, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&generic)),
               0u);
@@ -89,7 +89,7 @@ TEST_F(MciWaveTest, PauseSeekAndEndOnTheClock)
     generic.dwCallback = receiver.callback();
     ASSERT_EQ(
         mciSendCommand(id, MCI_RESUME, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&generic)), 0u);
-    ASSERT_TRUE(waitUntil([&] { return receiver.notices.size() == 2; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return receiver.notices.size() == 2; }, 3000));
     EXPECT_EQ(receiver.notices[1].code, MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(statusOf(id, MCI_STATUS_POSITION), 1000u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_STOP);

@@ -1,4 +1,5 @@
 #include "platform/midi/midifileplayer.h"
+#include "recordingsink.h"
 #include "smfbuilder.h"
 
 #include <gtest/gtest.h>
@@ -6,44 +7,6 @@
 #include <vector>
 
 namespace {
-
-// Records what reaches it, with the frame at which it arrived.
-class TRecordingSink : public TMidiSink {
-public:
-    struct Item {
-        std::int64_t frame;
-        std::uint32_t message; // 0 for SysEx and silence
-        std::vector<std::uint8_t> sysex;
-        bool silence = false;
-    };
-    std::vector<Item> items;
-    std::int64_t frames = 0;
-
-    void send(std::uint32_t message) noexcept override { items.push_back({frames, message, {}}); }
-    void sendSysEx(std::span<const std::uint8_t> bytes) noexcept override
-    {
-        items.push_back({frames, 0, {bytes.begin(), bytes.end()}});
-    }
-    void allNotesOff() noexcept override { items.push_back({frames, 0, {}, true}); }
-    void render(float *, int n) noexcept override { frames += n; }
-
-    std::vector<Item> notes() const
-    {
-        std::vector<Item> out;
-        for (const Item &i : items)
-            if ((i.message & 0xE0) == 0x80) out.push_back(i);
-        return out;
-    }
-    // The last value the sink received for a controller or program on a channel.
-    int last(int status, int d1 = -1) const
-    {
-        for (auto it = items.rbegin(); it != items.rend(); ++it)
-            if ((it->message & 0xFF) == std::uint32_t(status) &&
-                (d1 < 0 || int(it->message >> 8 & 0x7F) == d1))
-                return int(it->message >> (d1 < 0 ? 8 : 16) & 0x7F);
-        return -1;
-    }
-};
 
 std::shared_ptr<const TMidiFile> fileOf(const QByteArray &bytes)
 {
@@ -114,7 +77,7 @@ TEST(MidiFilePlayer, EndStopsWithThePositionAtTheEnd)
     EXPECT_EQ(p.positionMs(), p.lengthMs());
     EXPECT_EQ(sink.notes().size(), 4u);
     // The first mix silenced whatever an earlier player left sounding on the sink.
-    EXPECT_TRUE(sink.items.front().silence);
+    EXPECT_TRUE(sink.items().front().silence);
 
     // Play again at the end: it ends at once, and counts another end.
     p.play();
@@ -124,7 +87,7 @@ TEST(MidiFilePlayer, EndStopsWithThePositionAtTheEnd)
     EXPECT_EQ(p.endCount(), 2u);
 
     // Play a stretch: it stops at `to`, the note cut there is released.
-    sink.items.clear();
+    sink.items().clear();
     p.play(100, 700);
     EXPECT_EQ(p.positionMs(), 100u); // the target shows before the audio thread has run
     run(p, 1000);
@@ -146,7 +109,7 @@ TEST(MidiFilePlayer, PauseStopAndResumeKeepThePositionAndSilence)
     p.pause();
     EXPECT_EQ(p.mode(), TMidiFilePlayer::Mode::Paused);
     run(p, 500);
-    EXPECT_TRUE(sink.items.back().silence);
+    EXPECT_TRUE(sink.items().back().silence);
     const std::uint32_t at = p.positionMs();
     EXPECT_NEAR(at, 1000, 5);
     run(p, 500);
@@ -159,7 +122,7 @@ TEST(MidiFilePlayer, PauseStopAndResumeKeepThePositionAndSilence)
     p.stop();
     run(p, 100);
     EXPECT_EQ(p.mode(), TMidiFilePlayer::Mode::Stopped);
-    EXPECT_TRUE(sink.items.back().silence);
+    EXPECT_TRUE(sink.items().back().silence);
     EXPECT_NEAR(p.positionMs(), at + 500, 5);
     EXPECT_FALSE(p.reachedEnd());
 
@@ -194,9 +157,9 @@ TEST(MidiFilePlayer, SeekChasesTheChannelStateAtTheTarget)
 
     p.seek(1500);
     run(p, 10);
-    EXPECT_TRUE(sink.items.front().silence);
-    ASSERT_GE(sink.items.size(), 2u);
-    EXPECT_EQ(sink.items[1].sysex, (std::vector<std::uint8_t>{0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_TRUE(sink.items().front().silence);
+    ASSERT_GE(sink.items().size(), 2u);
+    EXPECT_EQ(sink.items()[1].sysex, (std::vector<std::uint8_t>{0x7E, 0x7F, 0x09, 0x01, 0xF7}));
     EXPECT_EQ(sink.last(0xC0), 50);
     EXPECT_EQ(sink.last(0xB0, 0), 8);
     EXPECT_EQ(sink.last(0xB1, 7), 90);
@@ -205,7 +168,7 @@ TEST(MidiFilePlayer, SeekChasesTheChannelStateAtTheTarget)
     EXPECT_TRUE(sink.notes().empty()); // a seek plays nothing
 
     // Backwards, past the second program change: the first one is back.
-    sink.items.clear();
+    sink.items().clear();
     p.play(500);
     run(p, 100);
     EXPECT_EQ(sink.last(0xC0), 40);

@@ -1,6 +1,7 @@
 #include "platform/midiout/alsaportsink.h"
 #include "platform/midiout/midieventqueue.h"
 #include "platform/midiout/recordingmidiout.h"
+#include "support/testwait.h"
 
 #include <gtest/gtest.h>
 
@@ -48,12 +49,7 @@ std::uint32_t shortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t
 // Waits until the device holds `count` short messages (the sender works on its own time).
 bool waitForShorts(const TRecordingMidiOut &device, std::size_t count)
 {
-    const auto deadline = TClock::now() + 10s;
-    while (device.shortWords().size() < count) {
-        if (TClock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
+    return WaitUntil([&] { return device.shortWords().size() >= count; });
 }
 
 // The sixteen-channel messages the sink sends for a controller number, in channel order.
@@ -86,8 +82,7 @@ TEST(AlsaPortSink, EventsGoOutInOrderAtTheSpacingOfTheirFrames)
 
     EXPECT_EQ(device->shortWords(),
               (std::vector<std::uint32_t>{shortMessage(0xC0, 5, 0), shortMessage(0x90, 60, 100),
-                                          shortMessage(0x80, 60, 0),
-                                          shortMessage(0x90, 64, 90)}));
+                                          shortMessage(0x80, 60, 0), shortMessage(0x90, 64, 90)}));
     const auto times = device->times();
     // Measured from the first event, which anchors the clock: never early, and late only by
     // what a busy machine adds (one event sent late does not pull the next ones early).

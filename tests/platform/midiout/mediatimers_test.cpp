@@ -1,4 +1,5 @@
 #include "platform/midiout/mediatimers.h"
+#include "support/testwait.h"
 #include "tonaria/midiseq.h"
 
 #include <gtest/gtest.h>
@@ -10,17 +11,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits up to five seconds for `done`; the timers' speed is not what these tests measure.
-template <typename F> bool eventually(F done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 struct TProbe {
     std::atomic<int> calls{0};
@@ -50,7 +40,7 @@ TEST(MediaTimers, APeriodicTimerRunsUntilKilledAndKillWaitsForTheCallback)
         timeSetEvent(1, 1, &TProbe::proc, reinterpret_cast<uintptr_t>(&probe), TIME_PERIODIC);
     probe.id = id;
     ASSERT_NE(id, 0u);
-    ASSERT_TRUE(eventually([&] { return probe.inside.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return probe.inside.load(); }));
     EXPECT_EQ(timeKillEvent(id), TIMERR_NOERROR);
     EXPECT_FALSE(probe.inside); // the call that was running has finished
     const int calls = probe.calls;
@@ -66,11 +56,11 @@ TEST(MediaTimers, ACallbackMayKillItsOwnTimer)
     probe.id =
         timeSetEvent(1, 0, &TProbe::proc, reinterpret_cast<uintptr_t>(&probe), TIME_PERIODIC);
     ASSERT_NE(probe.id.load(), 0u);
-    ASSERT_TRUE(eventually([&] { return probe.killResult.load() != 999u; }));
+    ASSERT_TRUE(WaitUntil([&] { return probe.killResult.load() != 999u; }));
     EXPECT_EQ(probe.killResult, TIMERR_NOERROR);
     std::this_thread::sleep_for(30ms);
     EXPECT_EQ(probe.calls, 3);
-    EXPECT_TRUE(eventually([] { return TMediaTimers::instance().count() == 0; }));
+    EXPECT_TRUE(WaitUntil([] { return TMediaTimers::instance().count() == 0; }));
 }
 
 TEST(MediaTimers, AOneShotTimerFiresOnceAndIsGone)
@@ -78,7 +68,7 @@ TEST(MediaTimers, AOneShotTimerFiresOnceAndIsGone)
     TProbe probe;
     probe.id = timeSetEvent(5, 0, &TProbe::proc, reinterpret_cast<uintptr_t>(&probe), TIME_ONESHOT);
     ASSERT_NE(probe.id.load(), 0u);
-    ASSERT_TRUE(eventually([] { return TMediaTimers::instance().count() == 0; }));
+    ASSERT_TRUE(WaitUntil([] { return TMediaTimers::instance().count() == 0; }));
     EXPECT_EQ(probe.calls, 1);
     EXPECT_EQ(timeKillEvent(probe.id), MMSYSERR_INVALPARAM);
     EXPECT_EQ(timeSetEvent(0, 0, &TProbe::proc, 0, TIME_PERIODIC), 0u); // no period

@@ -4,8 +4,8 @@
 #include "platform/mci/mcilayer.h"
 #include "platform/midi/smfbuilder.h"
 #include "platform/midiout/builtinmidiout.h"
-#include "platform/midiout/midiportdevices.h"
 #include "platform/midiout/midioutsystem.h"
+#include "platform/midiout/midiportdevices.h"
 #include "platform/midiout/recordingmidiout.h"
 #include "platform/midiout/synthmidiout.h"
 
@@ -28,44 +28,6 @@ QByteArray twoNotes()
     smf.noteOn(0, 0, 60, 100).noteOff(240, 0, 60).noteOn(0, 0, 64, 100).noteOff(240, 0, 64);
     smf.endOfTrack(0);
     return smf.build();
-}
-
-QString sysInfoName(std::uint32_t number)
-{
-    char buffer[300] = "";
-    MCI_SYSINFO_PARMS info{};
-    info.lpstrReturn = buffer;
-    info.dwRetSize = sizeof buffer;
-    info.dwNumber = number;
-    if (mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_NAME | MCI_WAIT,
-                       reinterpret_cast<std::uintptr_t>(&info)) != 0)
-        return QString();
-    return QString::fromUtf8(buffer);
-}
-
-QStringList deviceNames()
-{
-    char count[4] = {};
-    MCI_SYSINFO_PARMS info{};
-    info.lpstrReturn = count;
-    info.dwRetSize = sizeof count;
-    mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_QUANTITY | MCI_WAIT,
-                   reinterpret_cast<std::uintptr_t>(&info));
-    QStringList names;
-    for (std::uint32_t n = 1; n <= std::uint8_t(count[0]); ++n)
-        names << sysInfoName(n);
-    return names;
-}
-
-QString productOf(MCIDEVICEID id)
-{
-    char buffer[300] = "";
-    MCI_INFO_PARMS info{};
-    info.lpstrReturn = buffer;
-    info.dwRetSize = sizeof buffer;
-    mciSendCommand(id, MCI_INFO, MCI_INFO_PRODUCT | MCI_WAIT,
-                   reinterpret_cast<std::uintptr_t>(&info));
-    return QString::fromUtf8(buffer);
 }
 
 bool noteArrived(const TRecordingMidiOut &device, std::uint32_t word)
@@ -131,21 +93,14 @@ TEST_F(MidiPortDevices, EachPortIsAListedSequencerDeviceThatPlaysItsMediaOnThePo
     MCIDEVICEID id = 0;
     ASSERT_EQ(openFile(song, id, "sequencer-fluid-synth-synth-input-port-2"), 0u);
     EXPECT_EQ(productOf(id), QStringLiteral("FLUID Synth (4712): Synth input port (4712:0)"));
-    std::uintptr_t type = 0;
-    MCI_GETDEVCAPS_PARMS caps{};
-    caps.dwItem = MCI_GETDEVCAPS_DEVICE_TYPE;
-    ASSERT_EQ(mciSendCommand(id, MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM | MCI_WAIT,
-                             reinterpret_cast<std::uintptr_t>(&caps)),
-              0u);
-    type = caps.dwReturn;
-    EXPECT_EQ(type, MCI_DEVTYPE_SEQUENCER);
+    EXPECT_EQ(devCaps(id, MCI_GETDEVCAPS_DEVICE_TYPE), MCI_DEVTYPE_SEQUENCER);
     EXPECT_TRUE(twin->isOpen());
     EXPECT_FALSE(keyboard->isOpen());
 
     MCI_PLAY_PARMS play{};
     ASSERT_EQ(mciSendCommand(id, MCI_PLAY, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&play)), 0u);
     // The player is a little ahead of the port: wait for the last note to come out.
-    EXPECT_TRUE(waitUntil([&] { return noteArrived(*twin, 0x80 | 64 << 8); }));
+    EXPECT_TRUE(WaitUntil([&] { return noteArrived(*twin, 0x80 | 64 << 8); }));
     EXPECT_EQ(closeDevice(id), 0u);
 
     // The notes and the program as the file has them (the player silences the channels around
@@ -154,10 +109,10 @@ TEST_F(MidiPortDevices, EachPortIsAListedSequencerDeviceThatPlaysItsMediaOnThePo
     for (const std::uint32_t word : twin->shortWords())
         if ((word & 0xF0) != 0xB0) words.push_back(word);
     ASSERT_GE(words.size(), 5u);
-    EXPECT_EQ(std::vector<std::uint32_t>(words.begin(), words.begin() + 5),
-              (std::vector<std::uint32_t>{0xC0 | 19 << 8, 0x90 | 60 << 8 | 100 << 16,
-                                          0x80 | 60 << 8, 0x90 | 64 << 8 | 100 << 16,
-                                          0x80 | 64 << 8}));
+    EXPECT_EQ(
+        std::vector<std::uint32_t>(words.begin(), words.begin() + 5),
+        (std::vector<std::uint32_t>{0xC0 | 19 << 8, 0x90 | 60 << 8 | 100 << 16, 0x80 | 60 << 8,
+                                    0x90 | 64 << 8 | 100 << 16, 0x80 | 64 << 8}));
     // Closed: the port was silenced and handed back.
     EXPECT_TRUE(noteArrived(*twin, 0xB0 | 121 << 8));
     EXPECT_FALSE(twin->isOpen());
@@ -199,7 +154,7 @@ TEST_F(MidiPortDevices, TheBuiltInSynthesizerIsDeviceZeroOnTheLayersOutputUntilT
     // Notes sent to it are heard in the layer's mix.
     const TShortMessage note{0x90 | 60 << 8 | 127 << 16, 0x90, 60, 127};
     EXPECT_EQ(synth->sendShort(note), MMSYSERR_NOERROR);
-    EXPECT_TRUE(waitUntil([&] { return layer.audioOutput()->peaks().left > 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return layer.audioOutput()->peaks().left > 0; }));
     EXPECT_EQ(outputs_.close(handle), MMSYSERR_NOERROR);
 
     // A new output: the device comes off the old one before it goes, and a later detach is

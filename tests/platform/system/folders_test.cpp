@@ -14,12 +14,6 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -67,8 +61,10 @@ TEST(ProgramFolder, SeedingGivesMissingFilesAndNeverOverwrites)
     const TSeedResult result = SeedProgramFolder(env.home(), shipped);
     EXPECT_EQ(result.copied, QStringList{QStringLiteral("Lang/English.tlg")});
     EXPECT_TRUE(result.failed.isEmpty());
-    EXPECT_EQ(readAll(env.home() + QStringLiteral("mci.ini")), "the user's table");
-    EXPECT_EQ(readAll(env.home() + QStringLiteral("Lang/English.tlg")), "shipped language");
+    EXPECT_EQ(TTestEnvironment::readFile(env.home() + QStringLiteral("mci.ini")),
+              "the user's table");
+    EXPECT_EQ(TTestEnvironment::readFile(env.home() + QStringLiteral("Lang/English.tlg")),
+              "shipped language");
     EXPECT_FALSE(QFileInfo::exists(linkTarget));
 
     // A second start has nothing to add; a missing shipped folder or the folder itself neither.

@@ -18,11 +18,6 @@ namespace {
 const THive CU = THive::CurrentUser;
 const THive CR = THive::ClassesRoot;
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 TEST(RegistryStore, NamesFoldCaseKeepFirstSpellingAndListInCreationOrder)
@@ -191,7 +186,7 @@ TEST(RegistryStore, SavesAtomicallyAsPrivateReadableText)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(TTestEnvironment::readFile(path),
               QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"Name\"=\"text\"\r\n\r\n"));
 
     // A save that cannot be done says why and leaves the old file.
