@@ -8,47 +8,15 @@
 #include "platform/system/messageservice.h"
 #include "platform/system/terminationsignals.h"
 #include "platform/ui/qtmessageservice.h"
+#include "presentation/tfsplash.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QPainter>
-#include <QPixmap>
 #include <QScreen>
-#include <QSplashScreen>
 #include <QTimer>
 
 #include <cstdio>
 #include <memory>
-
-namespace {
-
-// The splash: the program's name, its version lines and a status line.
-std::unique_ptr<QSplashScreen> MakeSplash()
-{
-    QPixmap picture(360, 140);
-    picture.fill(QColor(32, 40, 64));
-    QPainter painter(&picture);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setPointSize(20);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 14, 360, 40), Qt::AlignCenter, QStringLiteral("Tonaria"));
-    font.setPointSize(9);
-    font.setBold(false);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 56, 360, 20), Qt::AlignCenter, QStringLiteral("Tonaria 3.0"));
-    painter.drawText(QRect(0, 76, 360, 20), Qt::AlignCenter, QStringLiteral("Preview Release 2"));
-    painter.end();
-    auto splash = std::make_unique<QSplashScreen>(picture);
-    splash->show();
-    splash->showMessage(QStringLiteral("Initializing Tonaria..."),
-                        Qt::AlignBottom | Qt::AlignHCenter, Qt::white);
-    QCoreApplication::processEvents();
-    return splash;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -85,15 +53,13 @@ int main(int argc, char *argv[])
     // Termination signals close the program as "Exit" does.
     TTerminationSignals terminationSignals;
 
-    std::unique_ptr<QSplashScreen> splash = headless ? nullptr : MakeSplash();
+    std::unique_ptr<TfSplash> splash = headless ? nullptr : std::make_unique<TfSplash>();
     const QScreen *screen = QGuiApplication::primaryScreen();
-    auto station = std::make_unique<TfStation>(
-        commandLine, QCoreApplication::applicationFilePath(), screen ? screen->depth() : 24,
-        [&splash](const QString &text) {
-            if (!splash) return;
-            splash->showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, Qt::white);
-            QCoreApplication::processEvents();
-        });
+    auto station =
+        std::make_unique<TfStation>(commandLine, QCoreApplication::applicationFilePath(),
+                                    screen ? screen->depth() : 24, [&splash](const QString &text) {
+                                        if (splash) splash->SetStatus(text);
+                                    });
     station->OnStarted = [&splash] { splash.reset(); };
     station->OnClosing = [&instance] { instance.closeChannel(); };
     terminationSignals.OnSignal = [&station](int) { station->CloseForSignal(); };
