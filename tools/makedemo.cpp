@@ -24,18 +24,13 @@ struct TChord {
     int Key(int step) const { return root + (step == 0 ? 0 : step == 1 ? (minor ? 3 : 4) : 7); }
 };
 
-// The key of degree `step` (0-based, may pass the octave) of the major scale from `tonic`.
-int MajorStep(int tonic, int step)
-{
-    static const int scale[] = {0, 2, 4, 5, 7, 9, 11};
-    int octave = step >= 0 ? step / 7 : (step - 6) / 7;
-    return tonic + 12 * octave + scale[step - 7 * octave];
-}
+constexpr int kMajor[7] = {0, 2, 4, 5, 7, 9, 11};
+constexpr int kMinor[7] = {0, 2, 3, 5, 7, 8, 10};
 
-int MinorStep(int tonic, int step)
+// The key of degree `step` (0-based, may pass the octave either way) of `scale` from `tonic`.
+int ScaleStep(const int (&scale)[7], int tonic, int step)
 {
-    static const int scale[] = {0, 2, 3, 5, 7, 8, 10};
-    int octave = step >= 0 ? step / 7 : (step - 6) / 7;
+    const int octave = step >= 0 ? step / 7 : (step - 6) / 7;
     return tonic + 12 * octave + scale[step - 7 * octave];
 }
 
@@ -109,7 +104,8 @@ TScoreWriter MorningWalk()
         for (const TTone &tone : line) {
             const std::uint32_t length = std::uint32_t(tone.eighths) * Q / 2;
             if (tone.step != -99)
-                file.Note(flute, t, 1, std::uint8_t(MajorStep(72, tone.step)), 96, length - 20);
+                file.Note(flute, t, 1, std::uint8_t(ScaleStep(kMajor, 72, tone.step)), 96,
+                          length - 20);
             t += length;
         }
         at += 2 * bar;
@@ -207,7 +203,7 @@ TScoreWriter NightDrive()
             const std::uint32_t lengths[] = {Q, Q / 2, Q / 2, Q, Q};
             std::uint32_t t = at;
             for (int i = 0; i < 5; ++i) {
-                file.Note(lead, t, 3, std::uint8_t(MinorStep(69, phrase[i] + up)), 92,
+                file.Note(lead, t, 3, std::uint8_t(ScaleStep(kMinor, 69, phrase[i] + up)), 92,
                           lengths[i] - 30);
                 t += lengths[i];
             }
