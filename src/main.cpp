@@ -3,12 +3,12 @@
 #include "core/commandline.h"
 #include "core/handoffreceiver.h"
 #include "core/singleinstance.h"
-#include "core/station.h"
 #include "platform/system/instancelock.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/terminationsignals.h"
 #include "platform/ui/qtmessageservice.h"
 #include "presentation/tfsplash.h"
+#include "presentation/tfstation.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,19 +55,20 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<TfSplash> splash = headless ? nullptr : std::make_unique<TfSplash>();
     const QScreen *screen = QGuiApplication::primaryScreen();
-    auto station =
-        std::make_unique<TfStation>(commandLine, QCoreApplication::applicationFilePath(),
-                                    screen ? screen->depth() : 24, [&splash](const QString &text) {
-                                        if (splash) splash->SetStatus(text);
-                                    });
-    station->OnStarted = [&splash] { splash.reset(); };
-    station->OnClosing = [&instance] { instance.closeChannel(); };
+    auto station = std::make_unique<TfStation>(QCoreApplication::applicationFilePath(),
+                                               screen ? screen->depth() : 24);
+    TJukebox &jukebox = station->Jukebox();
+    QObject::connect(&jukebox, &TJukebox::statusChanged, [&splash](const QString &text) {
+        if (splash) splash->SetStatus(text);
+    });
+    QObject::connect(&jukebox, &TJukebox::started, [&splash] { splash.reset(); });
+    QObject::connect(&jukebox, &TJukebox::closing, [&instance] { instance.closeChannel(); });
     terminationSignals.OnSignal = [&station](int) { station->CloseForSignal(); };
-
-    THandoffReceiver receiver(*station);
+    // Second starts are answered from here on; what they ask waits for the event loop.
+    THandoffReceiver receiver(jukebox);
     instance.attach(receiver);
+    station->StartUp(commandLine);
     QTimer::singleShot(0, station.get(), &TfStation::FirstShow);
-
     const int status = app.exec();
     station.reset();
     instance.release();

@@ -131,7 +131,6 @@ void TDisplayTexts::UpdateDisplay()
     }
 
     Notify(kNotifyDisplay);
-    g_.DisplayPosted = true;
 }
 
 void TDisplayTexts::UpdateDisplayControls()
@@ -251,14 +250,12 @@ void TDisplayTexts::UpdateControls()
     }
 
     Notify(kNotifyControls);
-    g_.ControlsPosted = true;
 }
 
 void TDisplayTexts::UpdateAnimation()
 {
     if (g_.DisplayFlag && display_) display_->AdvanceAnimation();
     Notify(kNotifyAnimate);
-    g_.AnimationPosted = true;
 }
 
 void TDisplayTexts::UpdatePeakMeter()
@@ -269,10 +266,9 @@ void TDisplayTexts::UpdatePeakMeter()
         display_->SetMeter(left, right);
     }
     Notify(kNotifyPeak);
-    g_.MeterPosted = true;
 }
 
 void TDisplayTexts::Notify(std::uint32_t code)
 {
-    if (OnNotifyPlugins) OnNotifyPlugins(code);
+    emit notified(code);
 }

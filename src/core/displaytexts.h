@@ -3,8 +3,7 @@
 // and times into the display window and the floating bar and the title into the taskbar and
 // the tray; UpdateControls writes the hints and enabled states of the transport actions and
 // the enabled states of the display window's buttons; UpdateAnimation and UpdatePeakMeter
-// feed the display's flag and meter. Each ends by telling the plug-ins and setting its posted
-// flag, so that the ticker may ask again.
+// feed the display's flag and meter. Each ends by telling the plug-ins (the signal notified).
 //
 // The windows come and go: each installs its sink while it exists. Without a sink the writes
 // meant for it are skipped; the rest still happens.
@@ -14,11 +13,11 @@
 //
 // Threads: main thread only.
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 
 #include <cstdint>
-#include <functional>
 
 class TDisplaySink;
 class TFloatingBarSink;
@@ -32,7 +31,9 @@ inline constexpr std::uint32_t kNotifyDisplay = 0x4201;
 inline constexpr std::uint32_t kNotifyAnimate = 0x4202;
 inline constexpr std::uint32_t kNotifyPeak = 0x4203;
 
-class TDisplayTexts {
+class TDisplayTexts : public QObject {
+    Q_OBJECT
+
 public:
     // Reads the transport state, the preferences and the mixer from `globals`; the player is
     // the station's.
@@ -46,9 +47,6 @@ public:
     void SetStation(TStationSink *sink) { station_ = sink; }
     TDisplaySink *Display() const { return display_; }
 
-    // Tells the plug-ins (a notification code, both parameters 0). Empty until the plug-in host
-    // sets it.
-    std::function<void(std::uint32_t code)> OnNotifyPlugins;
 
     // A time value of the player's current time format through the pattern; all parts are 0
     // while the player is not ready. A track of 0 on a medium with tracks is the current one.
@@ -60,6 +58,10 @@ public:
     void UpdateControls();
     void UpdateAnimation();
     void UpdatePeakMeter();
+
+signals:
+    // What the plug-ins are told after each update (a notification code).
+    void notified(std::uint32_t code);
 
 private:
     struct TPlayerTime {

@@ -27,7 +27,7 @@ void TRecentFiles::Clear()
 
 void TRecentFiles::Changed()
 {
-    if (OnChange) OnChange();
+    emit changed();
 }
 
 void TRecentFiles::Load(TRegistry &registry)

@@ -8,9 +8,9 @@
 
 #include "platform/system/registry.h"
 
+#include <QObject>
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 struct TRecentFile {
@@ -18,7 +18,9 @@ struct TRecentFile {
     int Data = 0;
 };
 
-class TRecentFiles {
+class TRecentFiles : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr int Capacity = 10;
 
@@ -33,8 +35,9 @@ public:
     // Replaces the stored list with this one (written to the file by the registry's Flush).
     bool Save(TRegistry &registry) const;
 
-    // Called after every change (the menu rebuilds itself).
-    std::function<void()> OnChange;
+signals:
+    // After every change (the "Reopen" menu rebuilds itself).
+    void changed();
 
 private:
     void Changed();

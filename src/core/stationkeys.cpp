@@ -2,6 +2,7 @@
 
 #include "core/stationcommands.h"
 #include "core/tonariaglobals.h"
+#include "core/transport.h"
 
 namespace {
 
@@ -55,8 +56,7 @@ bool TStationKeys::KeyPressed(int key, Qt::KeyboardModifiers modifiers, const QS
 {
     // The typed number comes first: Escape drops it, digits extend it.
     if (key == Qt::Key_Escape && Held(modifiers) == Qt::NoModifier) {
-        g_.QuickNumberCountdown = -1;
-        g_.QuickNumberDigits.clear();
+        g_.Transport().CancelQuickNumber();
         // The digit buttons follow the digits typed.
         g_.UpdateControls();
         return true;

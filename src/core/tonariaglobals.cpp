@@ -1,5 +1,6 @@
 #include "core/tonariaglobals.h"
 
+#include "core/timersource.h"
 #include "core/transport.h"
 #include "library/albumheader.h"
 #include "localisation/languagemanager.h"
@@ -49,7 +50,8 @@ bool HasGlobals()
     return theGlobals != nullptr;
 }
 
-TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
+TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth,
+                                 TTimerSource *timers)
     : TPreferences(colourDepth), registryStore_(TRegistryStore::defaultFilePath()),
       albumFile_(TAlbumFile::TContext{})
 {
@@ -61,8 +63,6 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
     for (const QString &failure : seeded.failed)
         ShowMessageText(QStringLiteral("Cannot copy the shipped file %1").arg(failure),
                         MB_ICONERROR);
-
-    SetTickInterval(10);
 
     AlbumsFolder = ExeFolder + QStringLiteral("Albums/");
     CDFolder = ExeFolder + QStringLiteral("CD/");
@@ -94,7 +94,9 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth)
             if (OnAlbumLoaded) OnAlbumLoaded(album);
         }});
 
-    transport_ = std::make_unique<TTransport>(*this);
+    transport_ = std::make_unique<TTransport>(*this, timers ? *timers : SystemTimerSource());
+    QObject::connect(transport_.get(), &TTransport::controlsChanged, [this] { UpdateControls(); });
+    QObject::connect(transport_.get(), &TTransport::displayChanged, [this] { UpdateDisplay(); });
 
     theGlobals = this;
     SetLibraryListener(this);
@@ -181,13 +183,6 @@ bool TTonariaGlobals::IsTitleLoaded() const
     return (Player && Player->Opened()) || LoadedTitle != nullptr;
 }
 
-void TTonariaGlobals::SetTickInterval(int ms)
-{
-    TickInterval = ms;
-    MeterFallFactor = ms * 0.005;
-    MeterMinFall = ms * 10;
-}
-
 QString TTonariaGlobals::TitleFilePath(const QString &fileName) const
 {
     if (fileName.isEmpty() || QDir::isAbsolutePath(fileName)) return fileName;
@@ -227,11 +222,8 @@ bool TTonariaGlobals::SavePreferences()
 
 void TTonariaGlobals::ApplyPreferences()
 {
-    if (OnApplyToWindows) OnApplyToWindows();
     LoadLanguage();
-    if (OnLocaliseForms) OnLocaliseForms();
     if (Player) Player->SetFileMIDIReset(Reset ? ResetFolder + ResetFile : QString());
-    UpdateControls();
 }
 
 void TTonariaGlobals::TitleDisposed(const TTitle *title)

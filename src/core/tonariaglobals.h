@@ -4,10 +4,7 @@
 // start-up and frees it last; everything above the platform, file-format and library layers
 // reaches it through Globals().
 //
-// Threads: the user-interface thread, except the fields marked "ticker": the ticker thread
-// reads the intervals, counts the countdowns down and tests and clears the posted flags. Each of
-// those is a single atomic word or byte that one side writes and the other reads; no lock is
-// taken.
+// Threads: the user-interface thread only.
 
 #include "library/album.h"
 #include "library/albumfile.h"
@@ -19,21 +16,23 @@
 
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class TSonoricMixer;
 class TSonoricPlayer;
+class TTimerSource;
 class TTransport;
 
 class TTonariaGlobals : public TPreferences, private TLibraryListener {
 public:
     // Sets up the folders below the program folder (from the executable's path), the private
     // temporary folder and every preference at its default, and installs itself as the
-    // library's listener and as the process-wide global state.
-    explicit TTonariaGlobals(const QString &executablePath, int colourDepth = 24);
+    // library's listener and as the process-wide global state. The transport's timers come from
+    // `timers` (the system's when none is given), which must outlive the global state.
+    explicit TTonariaGlobals(const QString &executablePath, int colourDepth = 24,
+                             TTimerSource *timers = nullptr);
     // Frees every album without saving, removes the temporary folder when empty.
     ~TTonariaGlobals() override;
     TTonariaGlobals(const TTonariaGlobals &) = delete;
@@ -53,16 +52,9 @@ public:
     TAlbum *SystemAlbum = nullptr;
 
     // ---- Transport state ----
-    std::atomic<bool> Seeking{false};
-    std::atomic<int> SeekInterval{-1};      // ms, ticker
-    std::atomic<std::uint8_t> SeekDirection{0}; // 0 none, 1 backward, 2 forward
     bool CloseRequested = false;
     bool PlayRequested = false;
-    std::atomic<int> SeekCountdown{-1};      // ms, ticker
-    std::atomic<int> AnimationInterval{100}; // ms, ticker
-    std::atomic<int> DisplayInterval{500};   // ms, ticker
-    std::atomic<int> QuickNumberCountdown{-1}; // ms, ticker
-    std::atomic<int> TickInterval{10};       // ms, ticker
+    // The digits of the title number being typed.
     QString QuickNumberDigits;
     bool LibraryReady = false;
     bool ZipMode = false;
@@ -87,25 +79,13 @@ public:
     // The private scratch folder for unpacked package members (no trailing "/").
     QString TempFolder;
 
-    // ---- Ticker hand-shake: true when the previous request of the kind has been handled ----
-    std::atomic<bool> ControlsPosted{true};
-    std::atomic<bool> DisplayPosted{true};
-    std::atomic<bool> AnimationPosted{true};
-    std::atomic<bool> MeterPosted{true};
-    std::atomic<bool> EndCheckPosted{true};
-
     bool ShuttingDown = false;
+    // The pause between titles is under way (the display shows the sleep text).
     bool Sleeping = false;
     bool StartingUp = true;
-    bool StoppedAtEnd = true;
 
     // The package manager: unpacks the entries of ".zip" titles into TempFolder.
     std::unique_ptr<TZipMan> ZipMan;
-
-    // The peak meter's fall: per update the shown level drops by the larger of MeterMinFall and
-    // (level - minimum) * MeterFallFactor, rounded.
-    double MeterFallFactor = 0.05;
-    int MeterMinFall = 100;
 
     // ---- The registry behind the preferences and the recent files ----
     TRegistryStore &RegistryStore() { return registryStore_; }
@@ -119,7 +99,6 @@ public:
     void SetCurrentAlbum(TAlbum *album);
     // A title is open in the player, or chosen for it.
     bool IsTitleLoaded() const;
-    void SetTickInterval(int ms);
     // The path a title's file name stands for: a relative name (as the shipped demo album
     // holds) is taken from the program folder; an absolute one, or a device's empty name, as
     // it is.
@@ -135,29 +114,23 @@ public:
     // Reads and writes the preferences through the registry file.
     void LoadPreferences();
     bool SavePreferences();
-    // Pushes the values into what exists: the windows' looks (through OnApplyToWindows), the
-    // language and the windows' texts (OnLocaliseForms), the player's MIDI reset file, and the
-    // control states.
+    // Pushes the values into what exists: the language and the player's MIDI reset file. The
+    // engine then tells the windows (their looks and texts) and refreshes the controls.
     void ApplyPreferences();
 
-    // Hooks for the layers above: control states changed, an album was loaded, the player has
-    // a medium open. Empty until the station sets them.
+    // The engine's own links (it alone sets them and tells every listener by its signals): the
+    // control states or the display texts need a refresh; an album has been loaded.
     std::function<void()> OnUpdateControls;
-    std::function<void(TAlbum &)> OnAlbumLoaded;
-    std::function<void()> OnApplyToWindows;
-    std::function<void()> OnLocaliseForms;
-    // The display texts need a refresh now (the display window, when there is one).
     std::function<void()> OnUpdateDisplay;
+    std::function<void(TAlbum &)> OnAlbumLoaded;
 
     void UpdateControls()
     {
-        if (OnUpdateControls)
-            OnUpdateControls();
+        if (OnUpdateControls) OnUpdateControls();
     }
     void UpdateDisplay()
     {
-        if (OnUpdateDisplay)
-            OnUpdateDisplay();
+        if (OnUpdateDisplay) OnUpdateDisplay();
     }
 
 private:

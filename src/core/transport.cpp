@@ -9,6 +9,7 @@
 #include "packages/zipstreamerror.h"
 #include "playback/sonoricplayer.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -18,21 +19,39 @@ bool IsZipFile(const QString &fileName)
     return fileName.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive);
 }
 
+QString FailureText(const std::exception &e)
+{
+    return QString::fromUtf8(e.what());
+}
+
 } // namespace
 
-TTransport::TTransport(TTonariaGlobals &globals) : g_(globals)
+TTransport::TTransport(TTonariaGlobals &globals, TTimerSource &timers)
+    : g_(globals), pauseTimer_(timers.CreateTimer()), seekTimer_(timers.CreateTimer()),
+      quickNumberTimer_(timers.CreateTimer())
 {
-    pauseTimer_.setSingleShot(true);
-    connect(&pauseTimer_, &QTimer::timeout, this, [this] {
+    connect(pauseTimer_.get(), &TTimer::timeout, this, [this] {
         g_.Sleeping = false;
+        FinishEndOfTitle();
+    });
+    connect(seekTimer_.get(), &TTimer::timeout, this, [this] {
         try {
-            FinishEndOfTitle();
+            SeekStep(seekDirection_);
         } catch (const std::exception &e) {
-            g_.UpdateDisplay();
-            if (OnMoveFailed) OnMoveFailed(QString::fromUtf8(e.what()));
+            EndSeek();
+            ReportFailure(FailureText(e));
+        }
+    });
+    connect(quickNumberTimer_.get(), &TTimer::timeout, this, [this] {
+        try {
+            QuickNumberCommit();
+        } catch (const std::exception &e) {
+            ReportFailure(FailureText(e));
         }
     });
 }
+
+TTransport::~TTransport() = default;
 
 TAlbum *TTransport::Album() const
 {
@@ -46,21 +65,33 @@ TProgram *TTransport::CurrentProgram() const
 
 bool TTransport::PlayerStopped() const
 {
-    if (!g_.Player) return true;
+    if (!g_.Player || !g_.Player->Opened()) return true;
     const std::uint32_t mode = g_.Player->GetMode();
     return mode == MCI_MODE_NOT_READY || mode == MCI_MODE_STOP;
 }
 
 void TTransport::UpdateStoppedAtEnd()
 {
-    g_.StoppedAtEnd = PlayerStopped();
+    stoppedAtEnd_ = PlayerStopped();
+}
+
+void TTransport::ReportFailure(const QString &text)
+{
+    UpdateDisplay();
+    UpdateControls();
+    emit titleFailed(text);
 }
 
 // ---- The user's commands ----
 
 void TTransport::Play()
 {
-    CancelPendingMove();
+    if (MovePending()) {
+        // During the pause between titles the next title plays at once.
+        CancelPendingMove();
+        FinishEndOfTitle();
+        return;
+    }
     TAlbum *album = Album();
     TTitle *title = album ? album->CurrentTitle : nullptr;
     if (title != g_.LoadedTitleSource) {
@@ -71,7 +102,7 @@ void TTransport::Play()
         g_.Player->Play();
         UpdateStoppedAtEnd();
     }
-    g_.UpdateControls();
+    UpdateControls();
 }
 
 void TTransport::Pause()
@@ -81,7 +112,7 @@ void TTransport::Pause()
         g_.Player->PlayPause();
         UpdateStoppedAtEnd();
     }
-    g_.UpdateControls();
+    UpdateControls();
 }
 
 void TTransport::Stop()
@@ -91,16 +122,22 @@ void TTransport::Stop()
         g_.Player->Stop();
         UpdateStoppedAtEnd();
     }
-    g_.UpdateControls();
+    UpdateControls();
+}
+
+void TTransport::OpenPackageMember(int index)
+{
+    g_.ZipMan->SetIndex(index);
+    if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
+    OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
 }
 
 void TTransport::Previous()
 {
+    const bool wasPausing = MovePending();
     CancelPendingMove();
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() > 0) {
-        g_.ZipMan->SetIndex(g_.ZipMan->CurrentIndex() - 1);
-        if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
-        OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
+        OpenPackageMember(g_.ZipMan->CurrentIndex() - 1);
     } else if (!g_.LibraryReady) {
         if (g_.Player) g_.Player->PrevTrack();
     } else if (TAlbum *album = Album()) {
@@ -108,15 +145,19 @@ void TTransport::Previous()
         SelectTitle(album->CurrentTitle);
     }
     UpdateStoppedAtEnd();
+    // A move during the pause between titles plays what it moved to.
+    if (wasPausing && stoppedAtEnd_) Play();
 }
 
 bool TTransport::Next()
 {
-    CancelPendingMove();
+    if (MovePending()) {
+        CancelPendingMove();
+        FinishEndOfTitle();
+        return stoppedAtEnd_;
+    }
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() < g_.ZipMan->Count() - 1) {
-        g_.ZipMan->SetIndex(g_.ZipMan->CurrentIndex() + 1);
-        if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
-        OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
+        OpenPackageMember(g_.ZipMan->CurrentIndex() + 1);
     } else if (!g_.LibraryReady) {
         if (g_.Player) g_.Player->NextTrack();
     } else if (TAlbum *album = Album()) {
@@ -125,7 +166,7 @@ bool TTransport::Next()
         SelectTitle(album->CurrentTitle);
     }
     UpdateStoppedAtEnd();
-    return g_.StoppedAtEnd;
+    return stoppedAtEnd_;
 }
 
 void TTransport::Rewind()
@@ -134,27 +175,24 @@ void TTransport::Rewind()
     if (g_.Player && g_.Player->Opened()) g_.Player->Seek(0);
 }
 
-void TTransport::StartSeek(int direction, int interval)
+void TTransport::StartSeek(TSeekDirection direction, int interval)
 {
     CancelPendingMove();
-    g_.SeekCountdown = interval;
-    g_.SeekDirection = std::uint8_t(direction);
-    g_.SeekInterval = interval;
-    g_.Seeking = true;
+    seekDirection_ = direction;
+    seekInterval_ = interval;
     SeekStep(direction);
 }
 
 void TTransport::EndSeek()
 {
-    g_.SeekCountdown = -1;
-    g_.SeekDirection = 0;
-    g_.SeekInterval = -1;
-    g_.Seeking = false;
+    seekTimer_->Stop();
+    seekDirection_ = TSeekDirection::None;
+    seekInterval_ = -1;
 }
 
 void TTransport::StartFastBackward()
 {
-    StartSeek(1, g_.FBInt);
+    StartSeek(TSeekDirection::Backward, g_.FBInt);
 }
 
 void TTransport::StopFastBackward()
@@ -164,7 +202,7 @@ void TTransport::StopFastBackward()
 
 void TTransport::StartFastForward()
 {
-    StartSeek(2, g_.FFInt);
+    StartSeek(TSeekDirection::Forward, g_.FFInt);
 }
 
 void TTransport::StopFastForward()
@@ -172,13 +210,13 @@ void TTransport::StopFastForward()
     EndSeek();
 }
 
-void TTransport::SeekStep(int direction)
+void TTransport::SeekStep(TSeekDirection direction)
 {
-    if (!g_.Player || !g_.Player->Opened()) return;
+    if (direction == TSeekDirection::None || !g_.Player || !g_.Player->Opened()) return;
     const std::int64_t position = g_.Player->GetPosition();
     std::int64_t target = 0;
     int decrement = 0;
-    if (direction == 1) {
+    if (direction == TSeekDirection::Backward) {
         target = position <= g_.FBSkip ? 0 : position - g_.FBSkip;
         decrement = g_.FBDec;
     } else {
@@ -187,10 +225,12 @@ void TTransport::SeekStep(int direction)
         decrement = g_.FFDec;
     }
     g_.Player->Seek(std::uint32_t(target));
-    // The repeat interval shrinks by the decrement while the decrement is smaller than it.
-    if (decrement < g_.SeekInterval) g_.SeekInterval = g_.SeekInterval - decrement;
-    g_.SeekCountdown = g_.SeekInterval.load();
-    g_.UpdateDisplay();
+    if (Seeking()) {
+        // The repeat interval shrinks by the decrement while the decrement is smaller than it.
+        if (decrement < seekInterval_) seekInterval_ -= decrement;
+        seekTimer_->Start(seekInterval_);
+    }
+    UpdateDisplay();
 }
 
 // ---- Titles in the player ----
@@ -229,14 +269,20 @@ void TTransport::OpenTitle(TTitle *title)
         title->DeviceName.compare(g_.LoadedTitle->DeviceName, Qt::CaseInsensitive) == 0;
     if (!sameDevice) {
         if (somethingOpen) CloseTitle();
-        OpenTitleFile(*title);
+        try {
+            OpenTitleFile(*title);
+        } catch (...) {
+            failedTitle_ = title;
+            throw;
+        }
     }
+    failedTitle_ = nullptr;
     if (title->Track >= 1 && player) player->SetTrack(title->Track);
     g_.LoadedTitleCopy = *title;
     g_.LoadedTitle = &g_.LoadedTitleCopy;
     g_.LoadedTitleSource = title;
-    g_.UpdateControls();
-    g_.UpdateDisplay();
+    UpdateControls();
+    UpdateDisplay();
 }
 
 void TTransport::OpenTitleFile(const TTitle &title)
@@ -282,7 +328,23 @@ void TTransport::CloseTitle()
         g_.ZipMan->ClosePackage();
         g_.ZipMode = false;
     }
-    g_.UpdateControls();
+    UpdateControls();
+}
+
+void TTransport::PlayFromCurrentTitle()
+{
+    CancelPendingMove();
+    TAlbum *album = Album();
+    TTitle *title = album ? album->CurrentTitle : nullptr;
+    if (title && title == g_.LoadedTitleSource && g_.Player && g_.Player->Opened()) {
+        try {
+            Play();
+        } catch (const std::exception &e) {
+            ReportFailure(FailureText(e));
+        }
+        return;
+    }
+    PlayOnward(title);
 }
 
 // ---- End of title ----
@@ -292,30 +354,43 @@ void TTransport::CheckEndOfTitle()
     TSonoricPlayer *player = g_.Player;
     // A title the user stopped in the middle does not count; StoppedAtEnd keeps one end from
     // being taken twice.
-    if (player && player->Opened() && !g_.StoppedAtEnd && player->GetMode() == MCI_MODE_STOP &&
-        player->GetPosition() >= player->GetLength()) {
-        g_.StoppedAtEnd = true;
-        if (g_.PauseDelay > 0) {
-            g_.Sleeping = true;
-            g_.UpdateDisplay();
-            pauseTimer_.start(g_.PauseDelay);
-        } else {
-            FinishEndOfTitle();
+    try {
+        if (player && player->Opened() && !stoppedAtEnd_ && player->GetMode() == MCI_MODE_STOP &&
+            player->GetPosition() >= player->GetLength()) {
+            stoppedAtEnd_ = true;
+            if (g_.PauseDelay > 0)
+                StartPause();
+            else
+                FinishEndOfTitle();
         }
+    } catch (const std::exception &e) {
+        ReportFailure(FailureText(e));
     }
-    if (OnEndCheck) OnEndCheck();
-    g_.EndCheckPosted = true;
+    emit endChecked();
+}
+
+void TTransport::StartPause()
+{
+    g_.Sleeping = true;
+    UpdateDisplay();
+    UpdateControls();
+    pauseTimer_->Start(g_.PauseDelay);
+}
+
+bool TTransport::MovePending() const
+{
+    return pauseTimer_->IsActive();
 }
 
 void TTransport::CancelPendingMove()
 {
-    if (!pauseTimer_.isActive()) return;
-    pauseTimer_.stop();
+    if (!pauseTimer_->IsActive()) return;
+    pauseTimer_->Stop();
     g_.Sleeping = false;
-    g_.UpdateDisplay();
+    UpdateDisplay();
 }
 
-void TTransport::FinishEndOfTitle()
+void TTransport::RegenerateAtEndOfPass()
 {
     TAlbum *album = Album();
     TProgram *program = CurrentProgram();
@@ -323,14 +398,77 @@ void TTransport::FinishEndOfTitle()
         program->IndexOf(album->CurrentTitle) == qsizetype(program->Titles.size()) - 1) {
         // The end of a pass: the next pass gets a new shuffle order.
         album->RegenerateInternalPrograms();
-        if (OnProgramsRegenerated) OnProgramsRegenerated();
+        emit programsRegenerated();
     }
+}
+
+void TTransport::FinishEndOfTitle()
+{
+    RegenerateAtEndOfPass();
     if (g_.CloseRequested) {
         g_.CloseRequested = false;
-        if (OnCloseRequest) OnCloseRequest();
+        emit closeRequested();
         return;
     }
-    if (Next()) Play();
+    PlayNextTitle();
+}
+
+void TTransport::PlayNextTitle()
+{
+    if (g_.ZipMode && g_.ZipMan->CurrentIndex() < g_.ZipMan->Count() - 1) {
+        try {
+            OpenPackageMember(g_.ZipMan->CurrentIndex() + 1);
+            UpdateStoppedAtEnd();
+            if (stoppedAtEnd_) Play();
+            return;
+        } catch (const std::exception &e) {
+            // The rest of the package is passed over; the program goes on.
+            ReportFailure(FailureText(e));
+        }
+    }
+    if (!g_.LibraryReady || !Album()) {
+        try {
+            if (Next()) Play();
+        } catch (const std::exception &e) {
+            ReportFailure(FailureText(e));
+        }
+        return;
+    }
+    TAlbum *album = Album();
+    // A title picked in the list but not yet opened is where play goes on.
+    TTitle *next = album->CurrentTitle;
+    if (next == g_.LoadedTitleSource || (next && next == failedTitle_))
+        next = album->NextTitle();
+    PlayOnward(next);
+}
+
+void TTransport::PlayOnward(TTitle *title)
+{
+    TAlbum *album = Album();
+    const TProgram *program = CurrentProgram();
+    const int tries = program ? std::max<int>(1, int(program->Titles.size())) : 1;
+    for (int i = 0; i < tries && album && title; ++i) {
+        album->CurrentTitle = title;
+        if (title != failedTitle_) {
+            try {
+                OpenAndPlay(title);
+                if (!PlayerStopped()) {
+                    UpdateStoppedAtEnd();
+                    return;
+                }
+            } catch (const std::exception &e) {
+                ReportFailure(FailureText(e));
+            }
+        }
+        title = album->NextTitle();
+    }
+    // No title of a whole pass could be played: play stops here.
+    UpdateStoppedAtEnd();
+    UpdateControls();
+    if (g_.CloseRequested && stoppedAtEnd_) {
+        g_.CloseRequested = false;
+        emit closeRequested();
+    }
 }
 
 // ---- Typed title number ----
@@ -344,19 +482,19 @@ void TTransport::QuickNumberKey(QChar key)
     // A digit that cannot give a valid number is ignored.
     if (QuickNumberPosition(program, digits) < 0) return;
     g_.QuickNumberDigits = digits;
-    g_.QuickNumberCountdown = g_.QuickNumber;
-    g_.UpdateDisplay();
-    g_.UpdateControls();
+    quickNumberTimer_->Start(g_.QuickNumber);
+    UpdateDisplay();
+    UpdateControls();
     if (digits.size() < QuickNumberWidth(Album()) &&
         QuickNumberPosition(program, digits + QLatin1Char('0')) >= 0)
         return; // one more digit could still give a valid number
     QuickNumberCommit();
-    g_.UpdateControls();
+    UpdateControls();
 }
 
 void TTransport::QuickNumberCommit()
 {
-    g_.QuickNumberCountdown = -1;
+    quickNumberTimer_->Stop();
     const TProgram *program = CurrentProgram();
     const int position = QuickNumberPosition(program, g_.QuickNumberDigits);
     g_.QuickNumberDigits.clear();
@@ -364,5 +502,11 @@ void TTransport::QuickNumberCommit()
         Album()->CurrentTitle = program->Titles[std::size_t(position)];
         SelectTitle(Album()->CurrentTitle);
     }
-    g_.UpdateControls();
+    UpdateControls();
+}
+
+void TTransport::CancelQuickNumber()
+{
+    quickNumberTimer_->Stop();
+    g_.QuickNumberDigits.clear();
 }

@@ -5,21 +5,29 @@
 // the global state's current album, its current program and the player.
 //
 // The pause between titles does not hold up the program: when a title ends with a pause
-// delay, the sleep text shows and a single-shot timer takes the next step; any transport command
-// or a close given meanwhile cancels the pending move and takes over.
+// delay, the sleep text shows and a timer takes the next step. During the pause Play and Next
+// play the next title at once, Previous plays the title before the ended one, and Stop stays
+// on the ended title; a close given meanwhile forgets the pending move.
 //
-// Errors of the player (ESonoricPlayerException) and of packages (EZipStreamError) propagate to
-// the caller, who shows them; the pending move after a pause, which has no caller, shows them
-// itself.
+// A title that cannot be played does not stop the jukebox: its error is told once (through
+// titleFailed) and play goes on with the title after it. When no title of a whole pass can be
+// played, play stops, and a pending close request goes ahead.
 //
-// Threads: main thread only. The ticker reaches SeekStep and QuickNumberCommit through a
-// synchronous call into the main thread.
+// The commands the user gives directly raise the player's (ESonoricPlayerException) and the
+// packages' (EZipStreamError) errors to the caller, who shows them; the moves of the play
+// sequence, which have no caller, report through titleFailed.
+//
+// Timed steps (the pause, the seek run's repeats, the typed number's delay) run on timers of the
+// given source.
+//
+// Threads: main thread only.
+
+#include "core/timersource.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
-#include <functional>
+#include <memory>
 
 class TAlbum;
 class TProgram;
@@ -27,9 +35,14 @@ class TTonariaGlobals;
 struct TSPDeviceInfo;
 struct TTitle;
 
+enum class TSeekDirection { None, Backward, Forward };
+
 class TTransport : public QObject {
+    Q_OBJECT
+
 public:
-    explicit TTransport(TTonariaGlobals &globals);
+    TTransport(TTonariaGlobals &globals, TTimerSource &timers);
+    ~TTransport() override;
 
     // ---- The user's commands ----
     void Play();
@@ -45,8 +58,14 @@ public:
     void StopFastBackward();
     void StartFastForward();
     void StopFastForward();
-    // One step of the running seek: 1 backward, 2 forward.
-    void SeekStep(int direction);
+    // One step of a seek in the direction.
+    void SeekStep(TSeekDirection direction);
+
+    // ---- The seek run ----
+    bool Seeking() const { return seekDirection_ != TSeekDirection::None; }
+    TSeekDirection SeekDirection() const { return seekDirection_; }
+    // The run's current repeat interval (ms); -1 when no run is under way.
+    int SeekInterval() const { return seekInterval_; }
 
     // ---- Titles in the player ----
     // Opens the title, and starts it when the player is playing.
@@ -58,30 +77,40 @@ public:
     // Opens the file and goes on playing if the player was playing.
     void OpenFileKeepPlaying(const QString &fileName, TSPDeviceInfo *device);
     void CloseTitle();
+    // Plays the album's current title, or the first one after it that can be played (a play
+    // request of the command line or of a second start). Never raises: failures are reported.
+    void PlayFromCurrentTitle();
 
     // ---- End of title ----
-    // Run for every end check the ticker asks for: when the loaded medium has played to its
-    // end, moves on to the next title of the program (after the pause between titles) or
-    // closes the program when that was asked for.
+    // When the loaded medium has played to its end, moves on to the next title of the program
+    // (after the pause between titles) or closes the program when that was asked for.
     void CheckEndOfTitle();
+    // True when the last command left the player not playing: the end of the title is not
+    // waited for.
+    bool StoppedAtEnd() const { return stoppedAtEnd_; }
     // A move to the next title is waiting for the pause between titles to pass.
-    bool MovePending() const { return pauseTimer_.isActive(); }
+    bool MovePending() const;
     // Forgets a waiting move; the sleep text goes.
     void CancelPendingMove();
 
     // ---- Typed title number ----
     void QuickNumberKey(QChar key);
     void QuickNumberCommit();
+    // Drops the digits typed so far without taking them.
+    void CancelQuickNumber();
 
-    // ---- Hooks the station sets ----
+signals:
     // The title ended and the close was requested: close the program.
-    std::function<void()> OnCloseRequest;
-    // The internal programs were given a new order: editors that show them refresh.
-    std::function<void()> OnProgramsRegenerated;
-    // An end check has run (plug-ins are told).
-    std::function<void()> OnEndCheck;
-    // A failure of the move after the pause, which has no caller to report to.
-    std::function<void(const QString &)> OnMoveFailed;
+    void closeRequested();
+    // The internal programs were given a new order: windows that show them refresh.
+    void programsRegenerated();
+    // An end check has run.
+    void endChecked();
+    // A title of the play sequence could not be played; the text says why.
+    void titleFailed(const QString &text);
+    // The control states or the display texts need a refresh.
+    void controlsChanged();
+    void displayChanged();
 
 private:
     TAlbum *Album() const;
@@ -90,12 +119,30 @@ private:
     bool PlayerStopped() const;
     void UpdateStoppedAtEnd();
     void OpenTitleFile(const TTitle &title);
-    // The steps after the pause between titles: a new order at the end of a pass, then the
-    // close or the next title.
+    void OpenPackageMember(int index);
+    void StartPause();
+    // After the pause between titles: a new order at the end of a pass, then the close or the
+    // next title.
     void FinishEndOfTitle();
-    void StartSeek(int direction, int interval);
+    void RegenerateAtEndOfPass();
+    // Plays the next title of the play sequence (the next member of a package first).
+    void PlayNextTitle();
+    // Plays `title`, or the first title after it that can be played, trying each title of the
+    // program at most once; a title that failed to open before counts as tried.
+    void PlayOnward(TTitle *title);
+    void ReportFailure(const QString &text);
+    void StartSeek(TSeekDirection direction, int interval);
     void EndSeek();
+    void UpdateControls() { emit controlsChanged(); }
+    void UpdateDisplay() { emit displayChanged(); }
 
     TTonariaGlobals &g_;
-    QTimer pauseTimer_;
+    std::unique_ptr<TTimer> pauseTimer_;
+    std::unique_ptr<TTimer> seekTimer_;
+    std::unique_ptr<TTimer> quickNumberTimer_;
+    TSeekDirection seekDirection_ = TSeekDirection::None;
+    int seekInterval_ = -1;
+    bool stoppedAtEnd_ = true;
+    // The last title whose opening failed, until another title opens.
+    const TTitle *failedTitle_ = nullptr;
 };

@@ -94,7 +94,8 @@ protected:
         texts.SetStation(&station);
         texts.SetDisplay(&display);
         texts.SetFloatingBar(&bar);
-        texts.OnNotifyPlugins = [this](std::uint32_t code) { notices.push_back(code); };
+        QObject::connect(&texts, &TDisplayTexts::notified,
+                         [this](std::uint32_t code) { notices.push_back(code); });
 
         auto owned = TAlbum::CreateAlbum();
         album = owned.get();
@@ -156,7 +157,6 @@ protected:
 
 TEST_F(DisplayTextsTest, WithNoTitleEveryCaptionSaysSoAndEveryTimeIsZero)
 {
-    g.DisplayPosted = false;
     texts.UpdateDisplay();
     const QString zero = QStringLiteral("00:00:00");
     EXPECT_EQ(display.caption, QStringLiteral("(no title)"));
@@ -165,7 +165,6 @@ TEST_F(DisplayTextsTest, WithNoTitleEveryCaptionSaysSoAndEveryTimeIsZero)
     EXPECT_EQ(bar.caption, display.caption);
     EXPECT_EQ(station.title, QStringLiteral("(no title) - 00:00:00 - Tonaria"));
     EXPECT_EQ(station.trayHint, station.title);
-    EXPECT_TRUE(g.DisplayPosted);
     EXPECT_EQ(notices, std::vector<std::uint32_t>{kNotifyDisplay});
 
     // The taskbar text is left alone when it has not changed; the tray hint is set each time.
@@ -178,9 +177,7 @@ TEST_F(DisplayTextsTest, WithNoTitleEveryCaptionSaysSoAndEveryTimeIsZero)
     texts.SetDisplay(nullptr);
     texts.SetFloatingBar(nullptr);
     texts.SetStation(nullptr);
-    g.DisplayPosted = false;
     texts.UpdateDisplay();
-    EXPECT_TRUE(g.DisplayPosted);
     EXPECT_EQ(notices.size(), 3u);
 }
 
@@ -377,9 +374,7 @@ TEST_F(DisplayTextsTest, HintsNameTheTitleEachCommandWouldGoTo)
 
     // Loaded: Next goes on to the following title; every command but Pause works on it.
     Load(a);
-    g.ControlsPosted = false;
     texts.UpdateControls();
-    EXPECT_TRUE(g.ControlsPosted);
     EXPECT_EQ(station.hints[TStationAction::aPlayNext], QStringLiteral("Next: Beta (Ctrl+Right)"));
     for (const TStationAction action : kTransportActions)
         EXPECT_EQ(station.enabled.at(action), action != TStationAction::aPlayPause)
@@ -497,19 +492,15 @@ TEST_F(DisplayTextsTest, AnimationAndMeterReachTheDisplayOnlyWhenItIsThere)
     mixer.Open();
     g.Mixer = &mixer;
 
-    g.AnimationPosted = false;
     texts.UpdateAnimation(); // the flag is off
     EXPECT_EQ(display.animationSteps, 0);
-    EXPECT_TRUE(g.AnimationPosted);
     g.DisplayFlag = true;
     texts.UpdateAnimation();
     EXPECT_EQ(display.animationSteps, 1);
 
-    g.MeterPosted = false;
     texts.UpdatePeakMeter();
     ASSERT_EQ(display.meter.size(), 1u);
     EXPECT_EQ(display.meter[0], std::make_pair(0, 0)); // nothing plays
-    EXPECT_TRUE(g.MeterPosted);
 
     texts.SetDisplay(nullptr);
     texts.UpdateAnimation();

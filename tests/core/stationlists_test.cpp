@@ -1,5 +1,5 @@
 // The station's lists and keys over real albums in a fresh program folder: what the lists show,
-// what choosing a row changes, which mouse and key events choose, and which keys run what.
+// what choosing a row changes and which keys run what.
 #include "core/stationcommands.h"
 #include "core/stationkeys.h"
 #include "core/stationlists.h"
@@ -11,9 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QKeyEvent>
-#include <QListWidget>
-#include <QMouseEvent>
 
 #include <set>
 #include <vector>
@@ -35,12 +32,9 @@ public:
     void ClosePopup(TStationList list) override { closed.push_back(list); }
 };
 
-QStringList Rows(const QListWidget *list)
+QStringList Rows(const TStationListModel &list)
 {
-    QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
-    return rows;
+    return list.Rows();
 }
 
 class StationListsTest : public ::testing::Test {
@@ -117,38 +111,38 @@ protected:
 TEST_F(StationListsTest, ListsShowTheCurrentProgramTheProgramsAndTheAlbums)
 {
     lists.FillTitlesList();
-    EXPECT_EQ(Rows(lists.lbTitles()),
+    EXPECT_EQ(Rows(lists.Titles()),
               QStringList({QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")}));
 
     lists.FillProgramsList();
-    EXPECT_EQ(Rows(lists.lbPrograms()),
+    EXPECT_EQ(Rows(lists.Programs()),
               QStringList({QStringLiteral("Normal"), QStringLiteral("Shuffle"),
                            QStringLiteral("Reverse"), QStringLiteral("Favourites")}));
-    EXPECT_EQ(lists.lbPrograms()->currentRow(), rock->CurrentProgram->ProgramIndex());
+    EXPECT_EQ(lists.Programs().CurrentRow(), rock->CurrentProgram->ProgramIndex());
 
     lists.FillAlbumsList();
     EXPECT_EQ(
-        Rows(lists.lbAlbums()),
+        Rows(lists.Albums()),
         QStringList({QStringLiteral("Temporary"), QStringLiteral("Jazz"), QStringLiteral("Rock")}));
-    EXPECT_EQ(lists.lbAlbums()->currentRow(), 2);
+    EXPECT_EQ(lists.Albums().CurrentRow(), 2);
 
     // Opening the titles popup selects the album's current title.
     rock->CurrentTitle = rock->CurrentProgram->Titles[1];
     lists.TitlesPopupOpened();
-    EXPECT_EQ(lists.lbTitles()->currentRow(), 1);
+    EXPECT_EQ(lists.Titles().CurrentRow(), 1);
 
     // Closing a popup empties the programs and albums, not the titles.
     lists.PopupClosed();
-    EXPECT_EQ(lists.lbPrograms()->count(), 0);
-    EXPECT_EQ(lists.lbAlbums()->count(), 0);
-    EXPECT_EQ(lists.lbTitles()->count(), 3);
+    EXPECT_EQ(lists.Programs().rowCount(), 0);
+    EXPECT_EQ(lists.Albums().rowCount(), 0);
+    EXPECT_EQ(lists.Titles().rowCount(), 3);
 
     // An album that is not loaded shows no titles.
     g.SetCurrentAlbum(nullptr);
     lists.FillTitlesList();
-    EXPECT_EQ(lists.lbTitles()->count(), 0);
+    EXPECT_EQ(lists.Titles().rowCount(), 0);
     lists.FillProgramsList();
-    EXPECT_EQ(lists.lbPrograms()->count(), 0);
+    EXPECT_EQ(lists.Programs().rowCount(), 0);
 }
 
 TEST_F(StationListsTest, ChoosingATitleOpensItOrKeepsItForLater)
@@ -195,7 +189,7 @@ TEST_F(StationListsTest, ChoosingAProgramOrAnAlbumMakesItCurrent)
     lists.FillProgramsList();
     lists.ChooseProgram(3);
     ASSERT_EQ(rock->CurrentProgram, rock->CustomPrograms[0].get());
-    EXPECT_EQ(Rows(lists.lbTitles()), QStringList{QStringLiteral("Three")});
+    EXPECT_EQ(Rows(lists.Titles()), QStringList{QStringLiteral("Three")});
     EXPECT_EQ(controlUpdates, 1);
     lists.ChooseProgram(4);
     EXPECT_EQ(rock->CurrentProgram, rock->CustomPrograms[0].get());
@@ -207,58 +201,12 @@ TEST_F(StationListsTest, ChoosingAProgramOrAnAlbumMakesItCurrent)
     ASSERT_EQ(g.CurrentAlbum->Caption, QStringLiteral("Jazz"));
     EXPECT_TRUE(g.CurrentAlbum->Loaded);
     EXPECT_FALSE(rock->Loaded);
-    EXPECT_EQ(Rows(lists.lbTitles()),
+    EXPECT_EQ(Rows(lists.Titles()),
               QStringList({QStringLiteral("Blue"), QStringLiteral("Green")}));
     lists.ChooseAlbum(3);
     EXPECT_EQ(g.CurrentAlbum->Caption, QStringLiteral("Jazz"));
     EXPECT_EQ(commands.closed.back(), TStationList::Albums);
     EXPECT_TRUE(boxes.boxes().empty());
-}
-
-TEST_F(StationListsTest, LeftReleaseEnterAndDoubleClickChooseTheSelectedRow)
-{
-    QListWidget *list = lists.lbTitles();
-    lists.FillTitlesList();
-    list->resize(200, 100);
-    list->show();
-    QCoreApplication::processEvents();
-    QWidget *area = list->viewport();
-    const QPointF inside(10, 5), outside(10, area->height() + 20);
-    auto release = [&](Qt::MouseButton button, QPointF at) {
-        QMouseEvent event(QEvent::MouseButtonRelease, at, area->mapToGlobal(at), button,
-                          Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(area, &event);
-    };
-
-    list->setCurrentRow(2);
-    release(Qt::RightButton, inside);
-    release(Qt::LeftButton, outside);
-    EXPECT_TRUE(commands.closed.empty());
-
-    release(Qt::LeftButton, inside);
-    EXPECT_EQ(rock->CurrentTitle, rock->CurrentProgram->Titles[2]);
-    EXPECT_EQ(commands.closed.size(), 1u);
-
-    list->setCurrentRow(0);
-    QKeyEvent enter(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
-    QCoreApplication::sendEvent(list, &enter);
-    EXPECT_EQ(rock->CurrentTitle, rock->CurrentProgram->Titles[0]);
-    QKeyEvent other(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    QCoreApplication::sendEvent(list, &other);
-    EXPECT_EQ(commands.closed.size(), 2u);
-
-    list->setCurrentRow(1);
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, inside, area->mapToGlobal(inside), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(area, &dbl);
-    EXPECT_EQ(rock->CurrentTitle, rock->CurrentProgram->Titles[1]);
-    EXPECT_EQ(commands.closed.size(), 3u);
-
-    // A popup that takes the widget in and frees it leaves the lists safe.
-    delete list;
-    EXPECT_EQ(lists.lbTitles(), nullptr);
-    lists.FillTitlesList();
-    lists.TitlesPopupOpened();
 }
 
 TEST_F(StationListsTest, ShortcutsRunEnabledActionsWithExactlyTheirModifiers)
@@ -329,11 +277,9 @@ TEST_F(StationListsTest, DigitsFeedTheTypedNumberAndEscapeDropsIt)
     EXPECT_TRUE(commands.executed.empty());
 
     g.QuickNumberDigits = QStringLiteral("1");
-    g.QuickNumberCountdown = 1500;
     EXPECT_FALSE(keys.KeyPressed(Qt::Key_Escape, Qt::ShiftModifier, QString()));
     EXPECT_EQ(g.QuickNumberDigits, QStringLiteral("1"));
     EXPECT_TRUE(keys.KeyPressed(Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b")));
     EXPECT_TRUE(g.QuickNumberDigits.isEmpty());
-    EXPECT_EQ(g.QuickNumberCountdown, -1);
     EXPECT_EQ(controlUpdates, 1);
 }

@@ -1,8 +1,9 @@
-// The station in the test's own process: the start-up with and without files, the album it
-// starts on, drops, hand-offs, the recent files, the deferred commands and the close.
+// The jukebox in the test's own process, on a clock the test drives: the start-up with and
+// without files, the album it starts on, drops, hand-offs, the recent files, the deferred
+// commands, the close, and what the running jukebox must not do.
 #include "core/recentfiles.h"
-#include "core/station.h"
-#include "core/stationevents.h"
+#include "core/jukebox.h"
+#include "core/ticker.h"
 #include "core/stationkeys.h"
 #include "core/stationlists.h"
 #include "core/tonariaglobals.h"
@@ -12,10 +13,10 @@
 #include "platform/system/messageservice.h"
 #include "platform/system/registry.h"
 #include "playback/player_support.h"
+#include "support/drivenclock.h"
 #include "support/testenv.h"
 
 #include <QCoreApplication>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,22 +33,21 @@ QStringList Files(const TAlbum &album)
     return names;
 }
 
-QStringList Rows(const QListWidget *list)
+QStringList Rows(const TStationListModel &list)
 {
-    QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
-    return rows;
+    return list.Rows();
 }
 
-class StationTest : public ::testing::Test {
+class JukeboxTest : public ::testing::Test {
 protected:
     void SetUp() override { UseTestSoundFont(); }
 
-    std::unique_ptr<TfStation> Start(const QStringList &arguments)
+    std::unique_ptr<TJukebox> Start(const QStringList &arguments)
     {
-        return std::make_unique<TfStation>(ParseCommandLine(arguments),
-                                           QStringLiteral("/nonexistent/tonaria"), 24);
+        auto jukebox =
+            std::make_unique<TJukebox>(QStringLiteral("/nonexistent/tonaria"), 24, &clock);
+        jukebox->StartUp(ParseCommandLine(arguments));
+        return jukebox;
     }
     QString Midi(const QString &name, std::uint32_t lengthMs = 1000)
     {
@@ -64,9 +64,10 @@ protected:
 
     TTestEnvironment env;
     TScriptedMessageService boxes;
+    TDrivenClock clock;
 };
 
-TEST_F(StationTest, FilesOnTheCommandLineBecomeTheSystemAlbumAndPlayAtTheFirstShowing)
+TEST_F(JukeboxTest, FilesOnTheCommandLineBecomeTheSystemAlbumAndPlayAtTheFirstShowing)
 {
     const QString a = Midi(QStringLiteral("first_song.mid"));
     const QString b = Midi(QStringLiteral("SECOND.mid"));
@@ -76,13 +77,13 @@ TEST_F(StationTest, FilesOnTheCommandLineBecomeTheSystemAlbumAndPlayAtTheFirstSh
         ASSERT_EQ(g.CurrentAlbum, g.SystemAlbum);
         EXPECT_EQ(Files(*g.CurrentAlbum), QStringList({a, b}));
         EXPECT_EQ(g.CurrentAlbum->Titles[0]->Caption, QStringLiteral("First Song"));
-        EXPECT_EQ(Rows(station->Lists().lbTitles()),
+        EXPECT_EQ(Rows(station->Lists().Titles()),
                   QStringList({QStringLiteral("First Song"), QStringLiteral("Second")}));
         EXPECT_EQ(g.LoadedTitleSource, g.CurrentAlbum->Titles[0]); // opened, not started
         EXPECT_TRUE(g.PlayRequested);
         EXPECT_FALSE(g.CloseRequested);
 
-        station->FirstShow();
+        station->FinishStartUp();
         EXPECT_FALSE(g.PlayRequested);
         EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
     }
@@ -90,7 +91,7 @@ TEST_F(StationTest, FilesOnTheCommandLineBecomeTheSystemAlbumAndPlayAtTheFirstSh
     EXPECT_TRUE(Start({})->GlobalState().SystemAlbum->Titles.empty());
 }
 
-TEST_F(StationTest, OnlyPlayGivenStartsOnAnEmptySystemAlbumAndPlaysNothing)
+TEST_F(JukeboxTest, OnlyPlayGivenStartsOnAnEmptySystemAlbumAndPlaysNothing)
 {
     WriteAlbum(QStringLiteral("aaaaaaaa.tal"), "Jazz");
     {
@@ -102,13 +103,13 @@ TEST_F(StationTest, OnlyPlayGivenStartsOnAnEmptySystemAlbumAndPlaysNothing)
     TTonariaGlobals &g = station->GlobalState();
     EXPECT_EQ(g.CurrentAlbum, g.SystemAlbum);
     EXPECT_TRUE(g.CurrentAlbum->Titles.empty());
-    station->FirstShow();
+    station->FinishStartUp();
     EXPECT_FALSE(g.PlayRequested);
     EXPECT_FALSE(station->Player().Opened());
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
-TEST_F(StationTest, TheSavedAlbumPositionIsClampedToTheList)
+TEST_F(JukeboxTest, TheSavedAlbumPositionIsClampedToTheList)
 {
     WriteAlbum(QStringLiteral("aaaaaaaa.tal"), "Jazz");
     WriteAlbum(QStringLiteral("bbbbbbbb.tal"), "Blues");
@@ -141,11 +142,11 @@ TEST_F(StationTest, TheSavedAlbumPositionIsClampedToTheList)
     }
 }
 
-TEST_F(StationTest, DroppedFilesJoinTheAlbumAndACustomProgramOnly)
+TEST_F(JukeboxTest, DroppedFilesJoinTheAlbumAndACustomProgramOnly)
 {
     auto station = Start({});
     TTonariaGlobals &g = station->GlobalState();
-    station->FirstShow();
+    station->FinishStartUp();
     TAlbum &album = *g.CurrentAlbum;
     const QString a = Midi(QStringLiteral("a.mid")), b = Midi(QStringLiteral("b.mid")),
                   c = Midi(QStringLiteral("c.mid"));
@@ -155,12 +156,12 @@ TEST_F(StationTest, DroppedFilesJoinTheAlbumAndACustomProgramOnly)
     station->DropFiles({a, b, c});
     EXPECT_EQ(Files(album), QStringList({a, b, c}));
     EXPECT_EQ(album.CurrentProgram->Titles.size(), 3u);
-    EXPECT_EQ(Rows(station->Lists().lbTitles()).size(), 3);
+    EXPECT_EQ(Rows(station->Lists().Titles()).size(), 3);
     // Nothing was loaded: the first title of the program is opened and is the current one, so
     // that Play plays it.
     ASSERT_NE(g.LoadedTitleSource, nullptr);
     EXPECT_EQ(album.CurrentTitle, g.LoadedTitleSource);
-    station->aPlay->trigger();
+    station->ExecuteAction(TStationAction::aPlay);
     EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
 
     // On a custom program the titles join it too; Normal follows the album.
@@ -178,38 +179,44 @@ TEST_F(StationTest, DroppedFilesJoinTheAlbumAndACustomProgramOnly)
     EXPECT_EQ(album.Titles.size(), 4u);
 }
 
-TEST_F(StationTest, HandOffSwitchesToTheSystemAlbumCommitsAndPlays)
+TEST_F(JukeboxTest, HandOffIsAnsweredFirstThenSwitchesToTheSystemAlbumCommitsAndPlays)
 {
     WriteAlbum(QStringLiteral("aaaaaaaa.tal"), "Jazz");
     auto station = Start({});
     TTonariaGlobals &g = station->GlobalState();
-    station->FirstShow();
+    station->FinishStartUp();
     g.SetCurrentAlbum(g.Albums[1].get());
     const QString a = Midi(QStringLiteral("a.mid")), b = Midi(QStringLiteral("b.mid"));
 
     station->setPlayRequested();
     station->setCloseRequested();
     station->handoffAddFile(a);
-    EXPECT_EQ(g.CurrentAlbum, g.SystemAlbum);
     station->handoffAddFile(b);
-    EXPECT_EQ(Files(*g.CurrentAlbum), QStringList({a, b}));
-    EXPECT_FALSE(station->Player().Opened()); // selection waits for the commit
     station->handoffCommit();
+    // Every call returned before any album or file was touched: the second start is answered
+    // at once.
+    EXPECT_NE(g.CurrentAlbum, g.SystemAlbum);
+    EXPECT_FALSE(station->Player().Opened());
+    EXPECT_FALSE(g.PlayRequested);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.CurrentAlbum, g.SystemAlbum);
+    EXPECT_EQ(Files(*g.CurrentAlbum), QStringList({a, b}));
     EXPECT_EQ(g.LoadedTitleSource, g.CurrentAlbum->Titles[0]);
     EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
     EXPECT_FALSE(g.PlayRequested);
     EXPECT_TRUE(g.CloseRequested);
 
     // A transport command of the user cancels the close request.
-    station->aPlayPause->trigger();
+    station->ExecuteAction(TStationAction::aPlayPause);
     EXPECT_FALSE(g.CloseRequested);
     // A paused title stays paused through a later "/play".
     station->setPlayRequested();
     station->handoffCommit();
+    QCoreApplication::processEvents();
     EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PAUSE);
 }
 
-TEST_F(StationTest, RecentFilesKeepTheTenNewestOnceEachAcrossRuns)
+TEST_F(JukeboxTest, RecentFilesKeepTheTenNewestOnceEachAcrossRuns)
 {
     TRecentFiles recent;
     for (int i = 1; i <= 12; ++i)
@@ -225,13 +232,13 @@ TEST_F(StationTest, RecentFilesKeepTheTenNewestOnceEachAcrossRuns)
     const QString a = Midi(QStringLiteral("my song.mid")), b = Midi(QStringLiteral("b.mid"));
     {
         auto station = Start({});
-        station->FirstShow();
+        station->FinishStartUp();
         station->OpenFiles(QuoteCommaItem(a) + QStringLiteral(", ") + QuoteCommaItem(b),
                            &AnyDeviceInfo);
         TTonariaGlobals &g = station->GlobalState();
         EXPECT_EQ(Files(*g.SystemAlbum), QStringList({a, b}));
         EXPECT_EQ(g.LoadedTitleSource, g.SystemAlbum->Titles[0]);
-        EXPECT_EQ(station->ReopenMenu()->actions().size(), 2);
+        EXPECT_EQ(station->RecentFiles().Items().size(), 2u);
     }
     auto station = Start({});
     const auto &items = station->RecentFiles().Items();
@@ -239,34 +246,33 @@ TEST_F(StationTest, RecentFilesKeepTheTenNewestOnceEachAcrossRuns)
     EXPECT_EQ(items[0].Name, b);
     EXPECT_EQ(items[1].Name, a);
     // Reopening a name with a blank in it: it stays one file.
-    station->FirstShow();
+    station->FinishStartUp();
     station->OpenRecent(1);
     TTonariaGlobals &g = station->GlobalState();
     EXPECT_EQ(Files(*g.SystemAlbum), QStringList({a}));
     EXPECT_EQ(station->RecentFiles().Items()[0].Name, a);
 }
 
-TEST_F(StationTest, TheCloseWaitsForTheStartUpAndForModalDialogsAndSavesOnDestruction)
+TEST_F(JukeboxTest, TheCloseWaitsForTheStartUpAndForTheFormsAndSavesOnDestruction)
 {
     const QString a = Midi(QStringLiteral("a.mid"), 300);
     {
         auto station = Start({QStringLiteral("/close"), a});
         TTonariaGlobals &g = station->GlobalState();
         int closings = 0;
-        station->OnClosing = [&] { ++closings; };
+        QObject::connect(station.get(), &TJukebox::closing, [&] { ++closings; });
         station->Exit(); // still starting up
         EXPECT_FALSE(station->Closed());
-        station->FirstShow();
+        station->FinishStartUp();
 
-        QDialog dialog;
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.show();
+        bool modal = true;
+        station->CloseAllowed = [&] { return !modal; };
         EXPECT_FALSE(station->RequestClose());
         EXPECT_FALSE(g.ShuttingDown);
-        dialog.hide();
+        modal = false;
 
-        // The title ends with the close request: the station closes through the ticker.
-        station->aPlay->trigger(); // a command given before the end cancels the request...
+        // The title ends with the close request: the jukebox closes.
+        station->ExecuteAction(TStationAction::aPlay); // a command given before the end cancels the request...
         EXPECT_FALSE(g.CloseRequested);
         g.CloseRequested = true; // ...so ask again
         ASSERT_TRUE(WaitUntil([&] { return station->Closed(); }, 5000));
@@ -286,60 +292,47 @@ TEST_F(StationTest, TheCloseWaitsForTheStartUpAndForModalDialogsAndSavesOnDestru
     EXPECT_EQ(Files(*album), QStringList({a}));
 }
 
-TEST_F(StationTest, ExitDuringThePauseBetweenTitlesClosesAtOnce)
+TEST_F(JukeboxTest, ExitDuringThePauseBetweenTitlesClosesAtOnce)
 {
     auto station = Start({Midi(QStringLiteral("a.mid"), 250), Midi(QStringLiteral("b.mid"), 250)});
     TTonariaGlobals &g = station->GlobalState();
     g.PauseDelay = 5000;
-    station->FirstShow();
-    station->aPlay->trigger();
+    station->FinishStartUp();
+    station->ExecuteAction(TStationAction::aPlay);
     ASSERT_TRUE(WaitUntil([&] { return g.Sleeping; }, 5000));
     // The program still answers: the user's Exit goes through at once.
     station->Exit();
     EXPECT_TRUE(station->Closed());
-    EXPECT_FALSE(g.Transport().MovePending());
+    EXPECT_FALSE(station->Transport().MovePending());
     EXPECT_EQ(g.LoadedTitleSource, g.SystemAlbum->Titles[0]);
     EXPECT_FALSE(station->Player().Opened());
 }
 
-TEST_F(StationTest, SeekActionsStepOnceAndSeekButtonsRunWhileHeld)
+TEST_F(JukeboxTest, SeekActionsStepOnceAndSeekButtonsRunWhileHeld)
 {
     auto station = Start({QStringLiteral("/close"), Midi(QStringLiteral("a.mid"), 12000)});
     TTonariaGlobals &g = station->GlobalState();
-    station->aPlayFF->trigger();
-    EXPECT_FALSE(g.Seeking);
+    station->ExecuteAction(TStationAction::aPlayFF);
+    EXPECT_FALSE(station->Transport().Seeking());
     EXPECT_FALSE(g.CloseRequested);
     ASSERT_TRUE(WaitUntil([&] { return station->Player().GetPosition() == 5000; }, 2000));
-    station->aPlayFB->trigger();
+    station->ExecuteAction(TStationAction::aPlayFB);
     ASSERT_TRUE(WaitUntil([&] { return station->Player().GetPosition() == 0; }, 2000));
 
     g.CloseRequested = true;
-    station->SeekButtonDown(2);
-    EXPECT_TRUE(g.Seeking && g.SeekDirection == 2);
+    station->SeekButtonDown(TSeekDirection::Forward);
+    EXPECT_EQ(station->Transport().SeekDirection(), TSeekDirection::Forward);
     EXPECT_FALSE(g.CloseRequested);
-    station->SeekButtonUp(2);
-    EXPECT_FALSE(g.Seeking);
+    station->SeekButtonUp(TSeekDirection::Forward);
+    EXPECT_FALSE(station->Transport().Seeking());
 }
 
-TEST_F(StationTest, ATerminationSignalDismissesModalDialogsAndCloses)
-{
-    auto station = Start({});
-    station->FirstShow();
-    QDialog dialog;
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.show();
-    station->CloseForSignal();
-    EXPECT_FALSE(dialog.isVisible());
-    ASSERT_TRUE(WaitUntil([&] { return station->Closed(); }, 2000));
-    EXPECT_TRUE(station->GlobalState().ShuttingDown);
-}
-
-TEST_F(StationTest, KeysAndListsReachTheTransport)
+TEST_F(JukeboxTest, KeysAndListsReachTheTransport)
 {
     const QString a = Midi(QStringLiteral("a.mid")), b = Midi(QStringLiteral("b.mid"));
     auto station = Start({a, b});
     TTonariaGlobals &g = station->GlobalState();
-    station->FirstShow();
+    station->FinishStartUp();
     // The digit 2 of two titles is taken at once.
     EXPECT_TRUE(station->Keys().KeyPressed(Qt::Key_2, Qt::NoModifier, QStringLiteral("2")));
     EXPECT_EQ(g.LoadedTitleSource, g.SystemAlbum->Titles[1]);
@@ -351,32 +344,104 @@ TEST_F(StationTest, KeysAndListsReachTheTransport)
     EXPECT_TRUE(station->ActionEnabled(TStationAction::aPlayStop));
 }
 
-TEST_F(StationTest, DeferredCommandsAndTheTrayMenu)
+TEST_F(JukeboxTest, DeferredCommandsWaitOneOfEachKindAndRunInTheEventLoop)
 {
     auto station = Start({Midi(QStringLiteral("a.mid"))});
-    TTonariaGlobals &g = station->GlobalState();
-    g.DisplayPosted = false;
-    QCoreApplication::postEvent(station.get(), new TStationCommandEvent(StationCommandDisplay));
-    QCoreApplication::postEvent(station.get(), new TStationCommandEvent(99));
+    int displays = 0;
+    QObject::connect(station.get(), &TJukebox::displayChanged, [&] { ++displays; });
+    station->Post(TStationCommand::Display);
+    station->Post(TStationCommand::Display);
+    EXPECT_EQ(displays, 0);
     QCoreApplication::processEvents();
+    EXPECT_EQ(displays, 1);
     EXPECT_TRUE(station->ApplicationTitle().startsWith(QStringLiteral("A - ")));
     EXPECT_TRUE(station->ApplicationTitle().endsWith(QStringLiteral(" - Tonaria")));
-    EXPECT_TRUE(g.DisplayPosted);
-
-    QPointer<QWidget> slot = new QWidget;
-    QWidget *window = slot.data();
-    QCoreApplication::postEvent(station.get(),
-                                new TStationCommandEvent(StationCommandForgetWindow, &slot));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(slot.isNull());
-    delete window;
-
-    QStringList items;
-    for (const QAction *action : station->TrayMenu()->actions())
-        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(items, QStringList({"Show main window", "-", "Play", "Pause", "Stop", "Previous",
-                                  "Rewind", "Next", "-", "Preferences...", "-", "Exit"}));
     EXPECT_TRUE(QFileInfo(station->HelpFile()).isFile());
+}
+
+TEST_F(JukeboxTest, LoadingAnAlbumOpensItsCurrentTitleAndAHandOffPlaysIt)
+{
+    const QString a = Midi(QStringLiteral("a.mid")), b = Midi(QStringLiteral("b.mid"));
+    {
+        auto station = Start({a, b});
+        TTonariaGlobals &g = station->GlobalState();
+        station->FinishStartUp();
+        station->ExecuteAction(TStationAction::aPlayNext); // the second title is current
+        ASSERT_EQ(g.SystemAlbum->CurrentTitle, g.SystemAlbum->Titles[1]);
+        // Another album is current at the end; the system album keeps its current title.
+        WriteAlbum(QStringLiteral("aaaaaaaa.tal"), "Jazz");
+        g.LoadAlbumList();
+        g.CurrentAlbum = nullptr;
+        TAlbum *jazz = g.Albums[1].get();
+        g.SetCurrentAlbum(jazz);
+        for (const QString &file : {a, b}) {
+            TTitle *title = jazz->AddTitle();
+            title->FileName = file;
+            title->Caption = file;
+        }
+        jazz->RefreshInternalPrograms();
+        jazz->CurrentTitle = jazz->Titles[1];
+    }
+    auto station = Start({});
+    TTonariaGlobals &g = station->GlobalState();
+    ASSERT_EQ(g.CurrentAlbum->Caption, QStringLiteral("Jazz"));
+    ASSERT_EQ(g.CurrentAlbum->CurrentTitle, g.CurrentAlbum->Titles[1]);
+    EXPECT_EQ(g.LoadedTitleSource, g.CurrentAlbum->Titles[1]);
+    EXPECT_EQ(station->Player().Filename(), b);
+    station->FinishStartUp();
+    EXPECT_TRUE(station->ActionEnabled(TStationAction::aPlay));
+    EXPECT_TRUE(station->ActionEnabled(TStationAction::aPlayNext));
+
+    // "/play" from a second start plays the stored title, not the first.
+    station->setPlayRequested();
+    station->handoffCommit();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.LoadedTitleSource, g.CurrentAlbum->Titles[1]);
+    EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
+}
+
+TEST_F(JukeboxTest, PlayAndCloseWithAFileThatCannotBeOpenedToldOnceAndCloses)
+{
+    auto station = Start({QStringLiteral("/play"), QStringLiteral("/close"),
+                          env.home() + QStringLiteral("missing.mid")});
+    int closings = 0;
+    QObject::connect(station.get(), &TJukebox::closing, [&] { ++closings; });
+    station->FinishStartUp();
+    EXPECT_EQ(closings, 1);
+    EXPECT_TRUE(station->Closed());
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+}
+
+TEST_F(JukeboxTest, PlayGoesOnPastATitleThatCannotBeOpened)
+{
+    const QString a = Midi(QStringLiteral("a.mid"), 150), b = Midi(QStringLiteral("b.mid"), 150);
+    auto station = Start({QStringLiteral("/play"), a, env.home() + QStringLiteral("gone.mid"), b});
+    TTonariaGlobals &g = station->GlobalState();
+    station->FinishStartUp();
+    ASSERT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
+    ASSERT_TRUE(WaitUntil([&] { return g.LoadedTitleSource == g.SystemAlbum->Titles[2]; }, 5000));
+    EXPECT_EQ(station->Player().GetMode(), MCI_MODE_PLAY);
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+}
+
+TEST_F(JukeboxTest, NoTimerTicksWhileNothingPlaysAndNoWindowShowsMovingContents)
+{
+    auto station = Start({Midi(QStringLiteral("a.mid"), 5000)});
+    station->FinishStartUp();
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+    station->ExecuteAction(TStationAction::aPlay);
+    EXPECT_FALSE(station->Ticker().Idle());
+    int displays = 0;
+    QObject::connect(station.get(), &TJukebox::displayChanged, [&] { ++displays; });
+    clock.Advance(station->Ticker().DisplayInterval());
+    EXPECT_EQ(displays, 1);
+    station->ExecuteAction(TStationAction::aPlayStop);
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+    // A window that shows the times keeps them fresh while stopped, and no longer once gone.
+    station->SetMovingContentsShown(true);
+    EXPECT_FALSE(station->Ticker().Idle());
+    station->SetMovingContentsShown(false);
+    EXPECT_EQ(clock.ActiveTimers(), 0);
 }
 
 TEST(StationExtensions, PluginDeviceExtensionLists)

@@ -1,0 +1,273 @@
+#include "presentation/tfstation.h"
+
+#include "core/tonariaglobals.h"
+#include "library/commatext.h"
+#include "localisation/languageforms.h"
+#include "localisation/localiseform.h"
+#include "platform/ui/devicemenu.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+namespace {
+
+// An action with its component name, caption and hint.
+QAction *MakeAction(QObject *owner, const char *name, const QString &caption,
+                    const QString &hint)
+{
+    auto *action = new QAction(caption, owner);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    return action;
+}
+
+constexpr TStationAction kAllActions[] = {
+    TStationAction::aEditAlbums, TStationAction::aEditPrograms, TStationAction::aEditTitles,
+    TStationAction::aPlay,       TStationAction::aPlayPause,    TStationAction::aPlayStop,
+    TStationAction::aPlayPrev,   TStationAction::aPlayRew,      TStationAction::aPlayFB,
+    TStationAction::aPlayFF,     TStationAction::aPlayNext,     TStationAction::aMiscPref,
+    TStationAction::aHelpTopics,
+};
+
+} // namespace
+
+TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSource *timers)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
+      jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, timers))
+{
+    // Off the screen; the station is never shown.
+    setObjectName(QStringLiteral("fStation"));
+    move(-5000, 0);
+    setAttribute(Qt::WA_DontShowOnScreen);
+    CreateActions();
+    CreateTray();
+    ConnectJukebox();
+}
+
+TfStation::~TfStation()
+{
+    // The jukebox's last words (the saves of its shut-down) are no longer the form's business.
+    disconnect(jukebox_.get(), nullptr, this, nullptr);
+    jukebox_->Player().OnMenuClicked = nullptr;
+    jukebox_->CloseAllowed = nullptr;
+    jukebox_.reset();
+}
+
+void TfStation::StartUp(const TCommandLine &commandLine)
+{
+    jukebox_->StartUp(commandLine);
+}
+
+void TfStation::ConnectJukebox()
+{
+    TJukebox &j = *jukebox_;
+    j.CloseAllowed = [] { return QApplication::activeModalWidget() == nullptr; };
+    connect(&j, &TJukebox::devicesAnalysed, this, &TfStation::BuildDeviceMenu);
+    connect(&j, &TJukebox::recentFilesChanged, this, &TfStation::RebuildReopenMenu);
+    connect(&j, &TJukebox::actionChanged, this, &TfStation::FollowAction);
+    connect(&j, &TJukebox::applicationTitleChanged, this, &QWidget::setWindowTitle);
+    connect(&j, &TJukebox::trayHintChanged, this, [this](const QString &hint) {
+        if (tiStation) tiStation->setToolTip(hint);
+    });
+    connect(&j, &TJukebox::preferencesApplied, this, &TfStation::Localise);
+    connect(&j, &TJukebox::cloakedChanged, this, [this] { hide(); });
+    connect(&j, &TJukebox::started, this, [this] {
+        if (tiStation) tiStation->show();
+    });
+    connect(&j, &TJukebox::shuttingDown, this, [this] {
+        if (tiStation) tiStation->hide();
+    });
+    connect(&j, &TJukebox::actionRequested, this, [this](TStationAction action) {
+        if (action == TStationAction::aHelpTopics)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(jukebox_->HelpFile()));
+    });
+    j.Player().OnMenuClicked = [this](TSonoricPlayer *, TSPDeviceInfo *device) {
+        OpenFromDeviceMenu(device);
+    };
+}
+
+void TfStation::Localise()
+{
+    // Every form there is takes the texts of the language now in use.
+    LocaliseForm(this, false);
+    LocaliseLanguageForms();
+}
+
+void TfStation::CreateActions()
+{
+    aEditAlbums = MakeAction(this, "aEditAlbums", QStringLiteral("Edit Albums..."),
+                             QStringLiteral("Edit albums..."));
+    aEditPrograms = MakeAction(this, "aEditPrograms", QStringLiteral("Edit Programs..."),
+                               QStringLiteral("Edit programs..."));
+    aEditTitles = MakeAction(this, "aEditTitles", QStringLiteral("Edit Titles..."),
+                             QStringLiteral("Edit titles..."));
+    aPlay = MakeAction(this, "aPlay", QStringLiteral("Play"), QStringLiteral("Play"));
+    aPlayPause = MakeAction(this, "aPlayPause", QStringLiteral("Pause"), QStringLiteral("Pause"));
+    aPlayStop = MakeAction(this, "aPlayStop", QStringLiteral("Stop"), QStringLiteral("Stop"));
+    aPlayPrev =
+        MakeAction(this, "aPlayPrev", QStringLiteral("Previous"), QStringLiteral("Previous"));
+    aPlayRew = MakeAction(this, "aPlayRew", QStringLiteral("Rewind"), QStringLiteral("Rewind"));
+    aPlayFB = MakeAction(this, "aPlayFB", QStringLiteral("Fast backward"),
+                         QStringLiteral("Fast backward"));
+    aPlayFF = MakeAction(this, "aPlayFF", QStringLiteral("Fast forward"),
+                         QStringLiteral("Fast forward"));
+    aPlayNext = MakeAction(this, "aPlayNext", QStringLiteral("Next"), QStringLiteral("Next"));
+    aMiscPref = MakeAction(this, "aMiscPref", QStringLiteral("Preferences..."),
+                           QStringLiteral("Preferences..."));
+    aHelpTopics = MakeAction(this, "aHelpTopics", QStringLiteral("Help Topics"),
+                             QStringLiteral("Help Topics"));
+    aHelpTopics->setShortcut(QKeySequence(Qt::Key_F1));
+    aHelpTopics->setShortcutContext(Qt::ApplicationShortcut);
+    aShowMain = MakeAction(this, "Showmainwindow1", QStringLiteral("Show main window"), {});
+    aExit = MakeAction(this, "Exit1", QStringLiteral("Exit"), {});
+    for (const TStationAction action : kAllActions) {
+        QAction *a = Action(action);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, action] { RunAction(action); });
+    }
+    connect(aShowMain, &QAction::triggered, this, [this] { ShowMainWindow(); });
+    connect(aExit, &QAction::triggered, this, [this] { jukebox_->Exit(); });
+}
+
+void TfStation::RunAction(TStationAction action)
+{
+    jukebox_->ExecuteAction(action);
+}
+
+void TfStation::FollowAction(TStationAction action)
+{
+    QAction *a = Action(action);
+    if (!a) return;
+    a->setEnabled(jukebox_->ActionEnabled(action));
+    const QString hint = jukebox_->ActionHint(action);
+    if (!hint.isEmpty()) {
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+    }
+}
+
+void TfStation::CreateTray()
+{
+    pmTray = new QMenu(this);
+    QFont bold = pmTray->font();
+    bold.setBold(true);
+    aShowMain->setFont(bold); // the default item
+    pmTray->addAction(aShowMain);
+    pmTray->addSeparator();
+    pmTray->addActions({aPlay, aPlayPause, aPlayStop, aPlayPrev, aPlayRew, aPlayNext});
+    pmTray->addSeparator();
+    pmTray->addAction(aMiscPref);
+    pmTray->addSeparator();
+    pmTray->addAction(aExit);
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    tiStation = new QSystemTrayIcon(style()->standardIcon(QStyle::SP_MediaPlay), this);
+    tiStation->setToolTip(QStringLiteral("Tonaria"));
+    tiStation->setContextMenu(pmTray);
+    connect(tiStation, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick) ShowMainWindow();
+            });
+}
+
+void TfStation::BuildDeviceMenu()
+{
+    TSonoricPlayer &player = jukebox_->Player();
+    player.SetDeviceMenu(std::make_unique<TDeviceMenu>(player));
+    player.BuildDeviceMenu();
+    // "Reopen" is the device menu's second entry.
+    reopenMenu_ = new QMenu(QStringLiteral("Reopen"), this);
+    if (auto *menu = dynamic_cast<QMenu *>(player.DeviceMenu())) {
+        const QList<QAction *> items = menu->actions();
+        menu->insertMenu(items.size() > 1 ? items.at(1) : nullptr, reopenMenu_);
+    }
+    RebuildReopenMenu();
+}
+
+void TfStation::RebuildReopenMenu()
+{
+    if (!reopenMenu_) return;
+    reopenMenu_->clear();
+    const auto &items = jukebox_->RecentFiles().Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        QAction *action = reopenMenu_->addAction(items[i].Name);
+        connect(action, &QAction::triggered, this, [this, i] { jukebox_->OpenRecent(int(i)); });
+    }
+    reopenMenu_->setEnabled(!items.empty());
+}
+
+void TfStation::OpenFromDeviceMenu(TSPDeviceInfo *device)
+{
+    QString text;
+    if (!device || device->IsAny || device->UsesFiles) {
+        const QStringList names = QFileDialog::getOpenFileNames(
+            nullptr, QStringLiteral("Open"), QString(), jukebox_->FileFilter());
+        if (names.isEmpty()) return;
+        text = JoinCommaText(names);
+    }
+    jukebox_->OpenFiles(text, device);
+}
+
+void TfStation::FirstShow()
+{
+    jukebox_->FinishStartUp();
+}
+
+void TfStation::ShowMainWindow()
+{
+    if (!jukebox_->GlobalState().StartingUp) jukebox_->SetCloaked(false);
+}
+
+QAction *TfStation::Action(TStationAction action) const
+{
+    switch (action) {
+    case TStationAction::aEditAlbums:
+        return aEditAlbums;
+    case TStationAction::aEditPrograms:
+        return aEditPrograms;
+    case TStationAction::aEditTitles:
+        return aEditTitles;
+    case TStationAction::aPlay:
+        return aPlay;
+    case TStationAction::aPlayPause:
+        return aPlayPause;
+    case TStationAction::aPlayStop:
+        return aPlayStop;
+    case TStationAction::aPlayPrev:
+        return aPlayPrev;
+    case TStationAction::aPlayRew:
+        return aPlayRew;
+    case TStationAction::aPlayFB:
+        return aPlayFB;
+    case TStationAction::aPlayFF:
+        return aPlayFF;
+    case TStationAction::aPlayNext:
+        return aPlayNext;
+    case TStationAction::aMiscPref:
+        return aMiscPref;
+    case TStationAction::aHelpTopics:
+        return aHelpTopics;
+    }
+    return nullptr;
+}
+
+void TfStation::CloseForSignal()
+{
+    if (jukebox_->Closed()) return;
+    // Modal dialogs are dismissed first; the close follows once their loops have ended.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QMetaObject::invokeMethod(
+            this, [this] { CloseForSignal(); }, Qt::QueuedConnection);
+        return;
+    }
+    jukebox_->RequestClose();
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The station: the program's hidden main form. It is never shown; it holds what the desktop
+// sees of the jukebox outside its windows: the action list, the tray icon and its menu, the
+// device menu with "Reopen", the open dialog and the window slots. All the work is the
+// jukebox's (core/jukebox.h), which the station owns and which it follows by its signals.
+//
+//     TfStation station(executablePath, colourDepth);
+//     station.StartUp(commandLine);
+//     QTimer::singleShot(0, &station, &TfStation::FirstShow);
+//     app.exec();                      // until Exit, a title ending with the close request, ...
+//
+// Threads: main thread only.
+
+#include "core/commandline.h"
+#include "core/jukebox.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QSystemTrayIcon;
+class TTimerSource;
+
+class TfStation : public QWidget {
+    Q_OBJECT
+
+public:
+    TfStation(const QString &executablePath, int colourDepth, TTimerSource *timers = nullptr);
+    ~TfStation() override;
+
+    // The start-up sequence (the jukebox's).
+    void StartUp(const TCommandLine &commandLine);
+    // The end of the start-up: the tray icon shows, the ticker runs, play starts when asked.
+    void FirstShow();
+    // A termination signal: modal dialogs are dismissed and the program closes as by Exit.
+    void CloseForSignal();
+
+    TJukebox &Jukebox() const { return *jukebox_; }
+    QMenu *ReopenMenu() const { return reopenMenu_; }
+    QSystemTrayIcon *TrayIcon() const { return tiStation; }
+    QMenu *TrayMenu() const { return pmTray; }
+
+    // The actions.
+    QAction *aEditAlbums, *aEditPrograms, *aEditTitles;
+    QAction *aPlay, *aPlayPause, *aPlayStop, *aPlayPrev, *aPlayRew, *aPlayFB, *aPlayFF, *aPlayNext;
+    QAction *aMiscPref, *aHelpTopics;
+    QAction *aShowMain, *aExit;
+
+    QAction *Action(TStationAction action) const;
+
+private:
+    void CreateActions();
+    void CreateTray();
+    void ConnectJukebox();
+    void BuildDeviceMenu();
+    void RebuildReopenMenu();
+    void FollowAction(TStationAction action);
+    void RunAction(TStationAction action);
+    void Localise();
+    void ShowMainWindow();
+    void OpenFromDeviceMenu(TSPDeviceInfo *device);
+
+    std::unique_ptr<TJukebox> jukebox_;
+    QPointer<QMenu> reopenMenu_;
+    QSystemTrayIcon *tiStation = nullptr;
+    QMenu *pmTray = nullptr;
+};

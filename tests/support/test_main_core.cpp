@@ -1,0 +1,14 @@
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    // Tests of the engine need neither widgets, nor a display, nor a sound card.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("TONARIA_AUDIO", "null", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
