@@ -85,6 +85,8 @@ void TJukebox::ConnectParts()
 
 TJukebox::~TJukebox()
 {
+    // The listeners may be gone already; the shut-down's saves are no news to them.
+    blockSignals(true);
     TTonariaGlobals &g = *globals_;
     if (!closed_) {
         // Destroyed without a close (a test, or a failed start): the same clean-up.
@@ -591,9 +593,9 @@ void TJukebox::RunHandoff(std::function<void()> step)
         this,
         [this] {
             while (!handoffSteps_.empty()) {
-                const std::function<void()> step = std::move(handoffSteps_.front());
+                const std::function<void()> next = std::move(handoffSteps_.front());
                 handoffSteps_.pop_front();
-                if (!closed_) step();
+                if (!closed_) next();
             }
         },
         Qt::QueuedConnection);
