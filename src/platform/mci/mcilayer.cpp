@@ -362,26 +362,3 @@ void TMciLayer::poll()
     }
     if (!busy) pollTimer_.stop();
 }
-
-// ---- The exported functions ------------------------------------------------------------------
-
-extern "C" MCIERROR mciSendCommand(MCIDEVICEID mciId, std::uint32_t uMsg, std::uintptr_t dwParam1,
-                                   std::uintptr_t dwParam2)
-{
-    if (!TMciLayer::onMainThread()) return MCIERR_WRONG_THREAD;
-    return TMciLayer::instance().sendCommand(mciId, uMsg, dwParam1, dwParam2);
-}
-
-extern "C" int mciGetErrorString(MCIERROR mcierr, char *pszText, std::uint32_t cchText)
-{
-    const char *text = mciErrorText(mcierr);
-    if (!pszText || cchText == 0) return text ? 1 : 0;
-    mciCopyText(text ? QString::fromUtf8(text) : QString(), pszText, cchText);
-    return text ? 1 : 0;
-}
-
-extern "C" MCIDEVICEID mciGetDeviceID(const char *pszDevice)
-{
-    if (!pszDevice || !TMciLayer::onMainThread()) return 0;
-    return TMciLayer::instance().deviceId(QString::fromUtf8(pszDevice));
-}
