@@ -33,7 +33,7 @@
 namespace {
 
 // What the plug-ins are told when an end-of-title check has run.
-constexpr std::uint32_t kNotifyEndCheck = 0x4204;
+constexpr std::uint32_t kNotifyEndCheck = PI_NOTIFYENDCHECK;
 
 // An action with its caption and its hint.
 QAction *MakeAction(QObject *owner, const QString &caption, const QString &hint)
