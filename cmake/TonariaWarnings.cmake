@@ -3,6 +3,9 @@ add_library(tonaria_options INTERFACE)
 target_compile_options(tonaria_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
   -Wcast-align -Wnull-dereference -Wimplicit-fallthrough)
+# Nothing of the program is visible outside the executable unless it is marked for export: the
+# plug-in entry points are, and nothing else is.
+target_compile_options(tonaria_options INTERFACE -fvisibility=hidden -fvisibility-inlines-hidden)
 target_compile_definitions(tonaria_options INTERFACE
   QT_NO_FOREACH QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
 if(TONARIA_WERROR)

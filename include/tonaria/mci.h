@@ -210,8 +210,8 @@ typedef uint32_t MCIDEVICEID; /* 1, 2, ... for open devices */
 
 /* ---- Completion notices ---------------------------------------------------------------------- */
 /* The message number of a completion notice; wParam = one of the MCI_NOTIFY_ codes, lParam = the
- * device ID. In the host a notice reaches the receiver as a Qt event of type
- * QEvent::User + MM_MCINOTIFY (see src/platform/mci/mcinotifyevent.h). */
+ * device ID. In the host a notice reaches the QObject named in dwCallback as a TMciNotifyEvent
+ * (below), of type QEvent::User + MM_MCINOTIFY, on the main thread. */
 #define MM_MCINOTIFY 0x03B9u
 
 #define MCI_NOTIFY_SUCCESSFUL 0x0001u /* the command ran to its end */
@@ -445,6 +445,31 @@ TONARIA_EXPORT MCIDEVICEID mciGetDeviceID(const char *pszDevice);
 
 #ifdef __cplusplus
 }
+#endif
+
+#if defined(__cplusplus) && defined(QT_CORE_LIB)
+#include <QEvent>
+
+/* A completion notice as its receiver gets it, in event() or customEvent(): the Qt event that
+ * stands for the window message MM_MCINOTIFY (a window message N travels as QEvent::User + N). */
+class TMciNotifyEvent : public QEvent {
+public:
+    static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + MM_MCINOTIFY);
+
+    TMciNotifyEvent(unsigned notifyCode, MCIDEVICEID deviceId)
+        : QEvent(kType), notifyCode_(notifyCode), deviceId_(deviceId)
+    {
+    }
+
+    /* wParam of the message: MCI_NOTIFY_SUCCESSFUL, _SUPERSEDED, _ABORTED or _FAILURE. */
+    unsigned notifyCode() const { return notifyCode_; }
+    /* lParam of the message: the device the notice is about. */
+    MCIDEVICEID deviceId() const { return deviceId_; }
+
+private:
+    unsigned notifyCode_;
+    MCIDEVICEID deviceId_;
+};
 #endif
 
 #endif /* TONARIA_MCI_H */

@@ -13,6 +13,8 @@
 //
 // Threads: main thread only.
 
+#include "tonaria/plugin.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringView>
@@ -26,10 +28,10 @@ class TStationSink;
 class TTonariaGlobals;
 
 // What the plug-ins are told when each update has run.
-inline constexpr std::uint32_t kNotifyControls = 0x4200;
-inline constexpr std::uint32_t kNotifyDisplay = 0x4201;
-inline constexpr std::uint32_t kNotifyAnimate = 0x4202;
-inline constexpr std::uint32_t kNotifyPeak = 0x4203;
+inline constexpr std::uint32_t kNotifyControls = PI_NOTIFYCONTROLS;
+inline constexpr std::uint32_t kNotifyDisplay = PI_NOTIFYDISPLAY;
+inline constexpr std::uint32_t kNotifyAnimate = PI_NOTIFYANIMATE;
+inline constexpr std::uint32_t kNotifyPeak = PI_NOTIFYPEAK;
 
 class TDisplayTexts : public QObject {
     Q_OBJECT

@@ -23,7 +23,7 @@
 namespace {
 
 // What the plug-ins are told when an end-of-title check has run.
-constexpr std::uint32_t kNotifyEndCheck = 0x4204;
+constexpr std::uint32_t kNotifyEndCheck = PI_NOTIFYENDCHECK;
 
 std::size_t Slot(TStationAction action)
 {

@@ -1,11 +1,12 @@
 #include "playback/sonoricplayer.h"
 
+#include "platform/mci/mcilayer.h"
 #include "platform/system/messageservice.h"
 #include "playback/spdeviceprobe.h"
 #include "playback/spnotifyreceiver.h"
+#include "playback/sppluginchannel.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -22,13 +23,6 @@ std::uint32_t Clamp32(std::uint64_t value)
 {
     return static_cast<std::uint32_t>(
         std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
-}
-
-// A text the layer or a plug-in wrote into a buffer of `size` bytes; a missing terminator is
-// tolerated.
-QString BufferText(const char *buffer, std::size_t size)
-{
-    return QString::fromUtf8(buffer, qsizetype(strnlen(buffer, size)));
 }
 
 // ".MID", ".RMI" and ".KAR" files are played on the sequencer, so they get the reset file
@@ -51,6 +45,10 @@ TSonoricPlayer::TSonoricPlayer()
     : notifyWindow_(
           std::make_unique<TSPNotifyReceiver>([this](unsigned notifyCode, MCIDEVICEID deviceId) {
               HandleNotify(notifyCode, deviceId);
+          })),
+      pluginChannel_(std::make_unique<TSPPluginChannel>(
+          [this](std::uint32_t uMsg, std::uint32_t flags, std::uintptr_t param) {
+              return SendToPlugin(uMsg, flags, param);
           }))
 {
 }
@@ -89,27 +87,55 @@ void TSonoricPlayer::ResetDeviceInfo(PSPDeviceInfo Info)
 
 // ---- Command path -------------------------------------------------------------------------------
 
+MCIDEVICEID TSonoricPlayer::CurrentId() const
+{
+    // -1 (nothing opened yet) must not become MCI_ALL_DEVICE_ID.
+    return currentDeviceID_ > 0 ? MCIDEVICEID(currentDeviceID_) : 0;
+}
+
 MCIERROR TSonoricPlayer::SendCommand(std::uint32_t uMsg, std::uint32_t fdwCommand,
                                      std::uintptr_t dwParam)
 {
     if (!device_) return MCIERR_DEVICE_TYPE_REQUIRED;
-    if (device_->Kind != TSPDeviceInfo::KindPlugin) {
-        // -1 (nothing opened yet) must not become MCI_ALL_DEVICE_ID.
-        const MCIDEVICEID id = currentDeviceID_ > 0 ? MCIDEVICEID(currentDeviceID_) : 0;
-        return mciSendCommand(id, uMsg, fdwCommand, dwParam);
-    }
+    if (device_->Kind != TSPDeviceInfo::KindPlugin)
+        return TMciLayer::instance().sendCommand(CurrentId(), uMsg, fdwCommand, dwParam);
+    return SendToPlugin(uMsg, fdwCommand, dwParam);
+}
+
+MCIERROR TSonoricPlayer::SendToPlugin(std::uint32_t uMsg, std::uint32_t fdwCommand,
+                                      std::uintptr_t dwParam)
+{
     std::int32_t result = std::int32_t(MCIERR_UNSUPPORTED_FUNCTION);
     if (OnDeviceMessage) OnDeviceMessage(this, currentDeviceID_, uMsg, fdwCommand, dwParam, result);
     return static_cast<MCIERROR>(result);
 }
 
-template <class TParams>
-MCIERROR TSonoricPlayer::SendNotifying(std::uint32_t uMsg, std::uint32_t flags, TParams &params)
+template <class TCall>
+MCIERROR TSonoricPlayer::ToDevice(TCall call)
+{
+    if (!device_) return MCIERR_DEVICE_TYPE_REQUIRED;
+    TMciCommands &device = device_->Kind == TSPDeviceInfo::KindPlugin
+                               ? static_cast<TMciCommands &>(*pluginChannel_)
+                               : static_cast<TMciCommands &>(TMciLayer::instance());
+    return call(device, CurrentId());
+}
+
+MCIERROR TSonoricPlayer::SendNotifying(std::uint32_t uMsg, std::uint32_t flags, std::uint32_t to)
 {
     // A notice still waiting in the queue belongs to a command this one replaces.
     notifyWindow_->DiscardPending();
-    params.dwCallback = notifyWindow_->Callback();
-    return SendCommand(uMsg, flags | MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&params));
+    QObject *notify = notifyWindow_.get();
+    flags |= MCI_NOTIFY;
+    return ToDevice([&](TMciCommands &device, MCIDEVICEID id) {
+        switch (uMsg) {
+        case MCI_PLAY:
+            return device.play(id, flags, notify);
+        case MCI_SEEK:
+            return device.seek(id, flags, to, notify);
+        default:
+            return device.generic(id, uMsg, flags, notify);
+        }
+    });
 }
 
 QString TSonoricPlayer::ErrorText(MCIERROR Code)
@@ -125,12 +151,11 @@ void TSonoricPlayer::CheckError(MCIERROR Code)
 std::uint32_t TSonoricPlayer::StatusItem(std::uint32_t item, std::uint32_t flags,
                                          std::uint32_t track)
 {
-    MCI_STATUS_PARMS params{};
-    params.dwItem = item;
-    params.dwTrack = track;
-    CheckError(SendCommand(MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT | flags,
-                           reinterpret_cast<std::uintptr_t>(&params)));
-    return static_cast<std::uint32_t>(params.dwReturn);
+    std::uintptr_t value = 0;
+    CheckError(ToDevice([&](TMciCommands &device, MCIDEVICEID id) {
+        return device.status(id, MCI_STATUS_ITEM | MCI_WAIT | flags, item, track, value);
+    }));
+    return static_cast<std::uint32_t>(value);
 }
 
 // ---- Opening and closing ------------------------------------------------------------------------
@@ -162,14 +187,14 @@ void TSonoricPlayer::PlayMIDIReset()
     }
 
     // The reset file is a MIDI file for the sequencer, whichever device plays the medium.
-    const QByteArray path = fileMIDIReset_.toUtf8();
-    MCI_OPEN_PARMS open{};
-    open.lpstrDeviceType = "sequencer";
-    open.lpstrElementName = path.constData();
-    open.lpstrAlias = Alias;
-    const MCIERROR openError =
-        mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ALIAS | MCI_OPEN_ELEMENT | MCI_WAIT,
-                       reinterpret_cast<std::uintptr_t>(&open));
+    TMciLayer &layer = TMciLayer::instance();
+    TMciOpenRequest open;
+    open.flags = MCI_OPEN_TYPE | MCI_OPEN_ALIAS | MCI_OPEN_ELEMENT | MCI_WAIT;
+    open.deviceType = QStringLiteral("sequencer");
+    open.element = fileMIDIReset_;
+    open.alias = QString::fromLatin1(Alias);
+    MCIDEVICEID resetId = 0;
+    const MCIERROR openError = layer.open(open, resetId);
     if (openError != 0) {
         if (!OnAfterMIDIReset) CheckError(openError);
         try {
@@ -179,12 +204,9 @@ void TSonoricPlayer::PlayMIDIReset()
         return;
     }
 
-    currentDeviceID_ = std::int32_t(open.wDeviceID);
-    MCI_PLAY_PARMS play{};
-    const MCIERROR playError =
-        mciSendCommand(open.wDeviceID, MCI_PLAY, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&play));
-    MCI_GENERIC_PARMS close{};
-    mciSendCommand(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&close));
+    currentDeviceID_ = std::int32_t(resetId);
+    const MCIERROR playError = layer.play(resetId, MCI_WAIT, nullptr);
+    layer.generic(resetId, MCI_CLOSE, MCI_WAIT, nullptr);
     currentDeviceID_ = 0;
     if (OnAfterMIDIReset) {
         try {
@@ -215,24 +237,27 @@ void TSonoricPlayer::Open()
 
     const bool plugin = device_->Kind == TSPDeviceInfo::KindPlugin;
     currentDeviceID_ = plugin ? device_->Identifier : 0;
-    const QByteArray type = device_->Name.toUtf8();
-    const QByteArray element = filename_.toUtf8();
-    MCI_OPEN_PARMS params{};
-    params.wDeviceID = currentDeviceID_ > 0 ? MCIDEVICEID(currentDeviceID_) : 0;
-    params.lpstrDeviceType = device_->IsAny ? nullptr : type.constData();
-    params.lpstrElementName = element.constData();
-    params.lpstrAlias = Alias;
-    std::uint32_t flags = MCI_OPEN_ALIAS | MCI_WAIT;
-    if (!device_->IsAny) flags |= MCI_OPEN_TYPE;
-    if (device_->UsesFiles) flags |= MCI_OPEN_ELEMENT;
-    const MCIERROR error = SendCommand(MCI_OPEN, flags, reinterpret_cast<std::uintptr_t>(&params));
+    TMciOpenRequest request;
+    request.flags = MCI_OPEN_ALIAS | MCI_WAIT;
+    if (!device_->IsAny) {
+        request.flags |= MCI_OPEN_TYPE;
+        request.deviceType = device_->Name;
+    }
+    if (device_->UsesFiles) request.flags |= MCI_OPEN_ELEMENT;
+    request.element = filename_;
+    request.alias = QString::fromLatin1(Alias);
+    MCIDEVICEID openedId = 0;
+    const MCIERROR error = ToDevice([&](TMciCommands &device, MCIDEVICEID id) {
+        openedId = id;
+        return device.open(request, openedId);
+    });
     if (error != 0) {
         currentDeviceID_ = 0;
         CheckError(error);
     }
     // A plug-in device is addressed by its Identifier (0 is a valid one); a media-control
     // device by the ID the layer gave it.
-    if (!plugin) currentDeviceID_ = std::int32_t(params.wDeviceID);
+    if (!plugin) currentDeviceID_ = std::int32_t(openedId);
     opened_ = true;
 
     // A device that cannot tell its current track has no tracks to speak of.
@@ -245,10 +270,9 @@ void TSonoricPlayer::Open()
     cacheActive_ =
         cacheEnabled_ && device_->Name.compare(QLatin1String("cdaudio"), Qt::CaseInsensitive) == 0;
 
-    MCI_SET_PARMS set{};
-    set.dwTimeFormat = MCI_FORMAT_MILLISECONDS;
-    CheckError(SendCommand(MCI_SET, MCI_SET_TIME_FORMAT | MCI_WAIT,
-                           reinterpret_cast<std::uintptr_t>(&set)));
+    CheckError(ToDevice([](TMciCommands &device, MCIDEVICEID id) {
+        return device.set(id, MCI_SET_TIME_FORMAT | MCI_WAIT, MCI_FORMAT_MILLISECONDS);
+    }));
     Refresh();
 }
 
@@ -257,32 +281,29 @@ void TSonoricPlayer::QueryOpenedDevice()
     TSPDeviceInfo &info = *device_;
     info.Kind = TSPDeviceInfo::KindMci;
 
-    MCI_GETDEVCAPS_PARMS caps{};
-    caps.dwItem = MCI_GETDEVCAPS_DEVICE_TYPE;
-    const MCIERROR capsError = SendCommand(MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM | MCI_WAIT,
-                                           reinterpret_cast<std::uintptr_t>(&caps));
-    info.DeviceType = capsError == 0 ? std::int32_t(caps.dwReturn) : -1;
+    std::uint32_t type = 0;
+    const MCIERROR capsError = ToDevice([&](TMciCommands &device, MCIDEVICEID id) {
+        return device.getDevCaps(id, MCI_GETDEVCAPS_ITEM | MCI_WAIT, MCI_GETDEVCAPS_DEVICE_TYPE,
+                                 type);
+    });
+    info.DeviceType = capsError == 0 ? std::int32_t(type) : -1;
 
-    char name[TextBufferSize] = {};
-    MCI_SYSINFO_PARMS sysinfo{};
-    sysinfo.lpstrReturn = name;
-    sysinfo.dwRetSize = TextBufferSize;
-    sysinfo.wDeviceType = info.DeviceType > 0 ? std::uint32_t(info.DeviceType) : 0;
-    if (SendCommand(MCI_SYSINFO, MCI_SYSINFO_INSTALLNAME | MCI_WAIT,
-                    reinterpret_cast<std::uintptr_t>(&sysinfo)) == 0)
-        info.Name = BufferText(name, sizeof name);
+    TMciSysInfo sysinfo;
+    sysinfo.deviceType = info.DeviceType > 0 ? std::uint32_t(info.DeviceType) : 0;
+    if (ToDevice([&](TMciCommands &device, MCIDEVICEID id) {
+            return device.sysInfo(id, MCI_SYSINFO_INSTALLNAME | MCI_WAIT, sysinfo);
+        }) == 0)
+        info.Name = sysinfo.name;
     else
         info.Name.clear();
 
     info.UsesFiles = true;
 
-    char product[TextBufferSize] = {};
-    MCI_INFO_PARMS infoParams{};
-    infoParams.lpstrReturn = product;
-    infoParams.dwRetSize = TextBufferSize;
-    if (SendCommand(MCI_INFO, MCI_INFO_PRODUCT | MCI_WAIT,
-                    reinterpret_cast<std::uintptr_t>(&infoParams)) == 0)
-        info.Description = BufferText(product, sizeof product);
+    QString product;
+    if (ToDevice([&](TMciCommands &device, MCIDEVICEID id) {
+            return device.info(id, MCI_INFO_PRODUCT | MCI_WAIT, product);
+        }) == 0)
+        info.Description = product;
     else
         info.Description.clear();
 }
@@ -297,8 +318,9 @@ void TSonoricPlayer::Close()
     }
     opened_ = false;
     cacheActive_ = false;
-    MCI_GENERIC_PARMS params{};
-    SendCommand(MCI_CLOSE, MCI_WAIT, reinterpret_cast<std::uintptr_t>(&params));
+    ToDevice([](TMciCommands &device, MCIDEVICEID id) {
+        return device.generic(id, MCI_CLOSE, MCI_WAIT, nullptr);
+    });
     currentDeviceID_ = 0;
 }
 
@@ -308,8 +330,7 @@ void TSonoricPlayer::Play()
 {
     if (!opened_ || !device_) return;
     pendingCommand_ = pcPlay;
-    MCI_PLAY_PARMS params{};
-    CheckError(SendNotifying(MCI_PLAY, 0, params));
+    CheckError(SendNotifying(MCI_PLAY, 0));
     if (device_->DeviceType == std::int32_t(MCI_DEVTYPE_SEQUENCER)) resetPending_ = true;
 }
 
@@ -317,8 +338,7 @@ void TSonoricPlayer::Pause()
 {
     if (!opened_) return;
     pendingCommand_ = pcPause;
-    MCI_GENERIC_PARMS params{};
-    CheckError(SendNotifying(MCI_PAUSE, MCI_WAIT, params));
+    CheckError(SendNotifying(MCI_PAUSE, MCI_WAIT));
 }
 
 void TSonoricPlayer::Resume()
@@ -329,8 +349,7 @@ void TSonoricPlayer::Resume()
         return;
     }
     pendingCommand_ = pcPlay;
-    MCI_GENERIC_PARMS params{};
-    CheckError(SendNotifying(MCI_RESUME, 0, params));
+    CheckError(SendNotifying(MCI_RESUME, 0));
 }
 
 void TSonoricPlayer::PlayPause()
@@ -346,8 +365,7 @@ void TSonoricPlayer::Stop()
 {
     if (!opened_) return;
     pendingCommand_ = pcStop;
-    MCI_GENERIC_PARMS params{};
-    CheckError(SendNotifying(MCI_STOP, MCI_WAIT, params));
+    CheckError(SendNotifying(MCI_STOP, MCI_WAIT));
     Refresh();
 }
 
@@ -377,9 +395,7 @@ void TSonoricPlayer::SeekPhysical(std::uint32_t Position)
     modeBeforeSeek_ = GetMode();
     if (modeBeforeSeek_ == MCI_MODE_PLAY) Pause();
     pendingCommand_ = pcSeek;
-    MCI_SEEK_PARMS params{};
-    params.dwTo = target;
-    CheckError(SendNotifying(MCI_SEEK, MCI_TO, params));
+    CheckError(SendNotifying(MCI_SEEK, MCI_TO, target));
 }
 
 void TSonoricPlayer::SetTrack(std::int64_t Track)
@@ -404,17 +420,19 @@ void TSonoricPlayer::PrevTrack()
 void TSonoricPlayer::SetDoorOpen(bool DoorOpen)
 {
     if (!opened_) return;
-    MCI_SET_PARMS params{};
     const std::uint32_t door = DoorOpen ? MCI_SET_DOOR_OPEN : MCI_SET_DOOR_CLOSED;
-    CheckError(SendCommand(MCI_SET, door | MCI_WAIT, reinterpret_cast<std::uintptr_t>(&params)));
+    CheckError(ToDevice([door](TMciCommands &device, MCIDEVICEID id) {
+        return device.set(id, door | MCI_WAIT, 0);
+    }));
 }
 
 void TSonoricPlayer::Configure()
 {
     if (!opened_) return;
-    MCI_GENERIC_PARMS params{};
-    params.dwCallback = notifyWindow_->Callback();
-    CheckError(SendCommand(MCI_CONFIGURE, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&params)));
+    QObject *notify = notifyWindow_.get();
+    CheckError(ToDevice([notify](TMciCommands &device, MCIDEVICEID id) {
+        return device.generic(id, MCI_CONFIGURE, MCI_NOTIFY, notify);
+    }));
 }
 
 // ---- Completion notices
@@ -588,8 +606,7 @@ void TSonoricPlayer::ClearDevices()
     devices_.Clear();
 }
 
-template <class TSend>
-bool TSonoricPlayer::AnalyzeCandidate(std::unique_ptr<TSPDeviceInfo> &info, TSend send,
+bool TSonoricPlayer::AnalyzeCandidate(std::unique_ptr<TSPDeviceInfo> &info, TMciCommands &device,
                                       QString *failure)
 {
     try {
@@ -600,7 +617,7 @@ bool TSonoricPlayer::AnalyzeCandidate(std::unique_ptr<TSPDeviceInfo> &info, TSen
             info->UsesFiles = false;
             info->CanEject = true;
             info->Description = QStringLiteral("CD Audio");
-        } else if (!TSPDeviceProbe(send).Probe(*info, failure)) {
+        } else if (!TSPDeviceProbe(device).Probe(*info, failure)) {
             return false;
         }
     } catch (const std::exception &e) {
@@ -618,33 +635,21 @@ void TSonoricPlayer::AnalyzeMCIDevices()
 {
     if (opened_) Close();
 
-    char buffer[TextBufferSize] = {};
-    MCI_SYSINFO_PARMS quantity{};
-    quantity.lpstrReturn = buffer;
-    quantity.dwRetSize = TextBufferSize;
-    quantity.wDeviceType = 0;
+    TMciLayer &layer = TMciLayer::instance();
+    TMciSysInfo quantity;
     std::uint32_t count = 0;
-    const MCIERROR quantityError =
-        mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_QUANTITY,
-                       reinterpret_cast<std::uintptr_t>(&quantity));
+    const MCIERROR quantityError = layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_QUANTITY, quantity);
     if (quantityError == 0)
-        std::memcpy(&count, buffer, sizeof count);
+        count = quantity.count;
     else
         ShowSkipMessage(ErrorText(quantityError));
     // No system has more; a larger count is a broken answer.
     count = std::min<std::uint32_t>(count, 255);
 
-    const auto send = [](MCIDEVICEID id, std::uint32_t msg, std::uint32_t flags,
-                         std::uintptr_t params) { return mciSendCommand(id, msg, flags, params); };
     for (std::uint32_t number = 1; number <= count; ++number) {
-        char name[TextBufferSize] = {};
-        MCI_SYSINFO_PARMS sysinfo{};
-        sysinfo.lpstrReturn = name;
-        sysinfo.dwRetSize = TextBufferSize;
-        sysinfo.dwNumber = number;
-        sysinfo.wDeviceType = 0;
-        const MCIERROR nameError = mciSendCommand(MCI_ALL_DEVICE_ID, MCI_SYSINFO, MCI_SYSINFO_NAME,
-                                                  reinterpret_cast<std::uintptr_t>(&sysinfo));
+        TMciSysInfo sysinfo;
+        sysinfo.number = number;
+        const MCIERROR nameError = layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, sysinfo);
         if (nameError != 0) {
             ShowSkipMessage(ErrorText(nameError));
             continue;
@@ -652,10 +657,10 @@ void TSonoricPlayer::AnalyzeMCIDevices()
         auto info = std::make_unique<TSPDeviceInfo>();
         info->IsAny = false;
         info->Kind = TSPDeviceInfo::KindMci;
-        info->Name = BufferText(name, sizeof name);
+        info->Name = sysinfo.name;
         info->Identifier = devices_.Count();
         QString failure;
-        if (!AnalyzeCandidate(info, send, &failure)) ShowSkipMessage(failure);
+        if (!AnalyzeCandidate(info, layer, &failure)) ShowSkipMessage(failure);
     }
     devices_.SetMCIDeviceCount(devices_.Count() - devices_.PluginDeviceCount());
 }
@@ -674,9 +679,7 @@ void TSonoricPlayer::AnalyzePluginDevices()
     }
 
     // A plug-in candidate is the current device while it is analysed, so that every command
-    // takes the plug-in path.
-    const auto send = [this](MCIDEVICEID, std::uint32_t msg, std::uint32_t flags,
-                             std::uintptr_t params) { return SendCommand(msg, flags, params); };
+    // reaches it.
     const int mciCount = devices_.MCIDeviceCount();
     for (std::int32_t index = 0; index < count; ++index) {
         auto info = std::make_unique<TSPDeviceInfo>();
@@ -689,16 +692,12 @@ void TSonoricPlayer::AnalyzePluginDevices()
         device_ = info.get();
         currentDeviceID_ = info->Identifier;
 
-        char name[TextBufferSize] = {};
-        MCI_SYSINFO_PARMS sysinfo{};
-        sysinfo.lpstrReturn = name;
-        sysinfo.dwRetSize = TextBufferSize;
-        sysinfo.dwNumber = std::uint32_t(info->Identifier) + 1;
+        TMciSysInfo sysinfo;
+        sysinfo.number = std::uint32_t(info->Identifier) + 1;
         QString failure;
         MCIERROR nameError = 0;
         try {
-            nameError = SendCommand(MCI_SYSINFO, MCI_SYSINFO_NAME,
-                                    reinterpret_cast<std::uintptr_t>(&sysinfo));
+            nameError = pluginChannel_->sysInfo(CurrentId(), MCI_SYSINFO_NAME, sysinfo);
         } catch (const std::exception &e) {
             failure = QString::fromUtf8(e.what());
             nameError = MCIERR_INTERNAL;
@@ -707,8 +706,8 @@ void TSonoricPlayer::AnalyzePluginDevices()
             ShowSkipMessage(failure.isEmpty() ? ErrorText(nameError) : failure);
             continue;
         }
-        info->Name = BufferText(name, sizeof name);
-        if (!AnalyzeCandidate(info, send, &failure)) ShowSkipMessage(failure);
+        info->Name = sysinfo.name;
+        if (!AnalyzeCandidate(info, *pluginChannel_, &failure)) ShowSkipMessage(failure);
     }
     devices_.SetPluginDeviceCount(devices_.Count() - mciCount);
     device_ = nullptr;

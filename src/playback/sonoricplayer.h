@@ -2,9 +2,9 @@
 // The player: plays one medium at a time on a device of the media-control layer or on a plug-in
 // device, behind one command path.
 //
-// Every command for the current device goes through SendCommand: a media-control device gets it
-// from mciSendCommand, a plug-in device through the owner's OnDeviceMessage event, with the same
-// command code, flags and parameter block. Errors of commands on the open medium are raised as
+// The player sends its commands as typed calls (TMciCommands): a media-control device gets them
+// from the media-control layer; a plug-in device gets each one through the owner's
+// OnDeviceMessage event, as the command code, flags and parameter block of the C interface. Errors of commands on the open medium are raised as
 // ESonoricPlayerException carrying the layer's error text; the caller shows it.
 //
 // Positions and lengths are milliseconds. In the logical time mode they count from the start of
@@ -40,7 +40,9 @@
 #include <memory>
 #include <vector>
 
+class TMciCommands;
 class TSPNotifyReceiver;
+class TSPPluginChannel;
 class TSonoricPlayer;
 
 // The events, each with the player as its sender.
@@ -164,7 +166,8 @@ public:
     // Refills the CD status cache from the device (only while the cache is active).
     void Refresh();
 
-    // Sends one command to the current device; returns 0 or an error code.
+    // Sends one command with its parameter block to the current device; returns 0 or an error
+    // code.
     MCIERROR SendCommand(std::uint32_t uMsg, std::uint32_t fdwCommand, std::uintptr_t dwParam);
     // Raises ESonoricPlayerException with the layer's text of a non-zero code.
     static void CheckError(MCIERROR Code);
@@ -211,15 +214,23 @@ private:
     bool IsResetDue(bool requestedAny) const;
     // Reads one status item of the current device (flags added to MCI_STATUS_ITEM | MCI_WAIT).
     std::uint32_t StatusItem(std::uint32_t item, std::uint32_t flags = 0, std::uint32_t track = 0);
-    // Sends a command that posts its completion notice to the hidden receiver.
-    template <class TParams>
-    MCIERROR SendNotifying(std::uint32_t uMsg, std::uint32_t flags, TParams &params);
+    // Runs `call` with the path to the current device and its ID: the media-control layer, or
+    // the plug-in path for a plug-in device. Without a device: MCIERR_DEVICE_TYPE_REQUIRED.
+    template <class TCall>
+    MCIERROR ToDevice(TCall call);
+    // The ID commands for the current device carry (0 before anything is open).
+    MCIDEVICEID CurrentId() const;
+    // A command for a plug-in device, as OnDeviceMessage takes it.
+    MCIERROR SendToPlugin(std::uint32_t uMsg, std::uint32_t fdwCommand, std::uintptr_t dwParam);
+    // Sends MCI_PLAY, MCI_PAUSE, MCI_RESUME, MCI_STOP or MCI_SEEK (to `to`) so that its
+    // completion notice reaches the hidden receiver.
+    MCIERROR SendNotifying(std::uint32_t uMsg, std::uint32_t flags, std::uint32_t to = 0);
     void HandleNotify(unsigned notifyCode, MCIDEVICEID deviceId);
 
     // Device analysis of one candidate after its name is known: raises OnAnalyzing, probes it
-    // (through `send`) and lists it; false when it is to be skipped, with the text to show.
-    template <class TSend>
-    bool AnalyzeCandidate(std::unique_ptr<TSPDeviceInfo> &info, TSend send, QString *failure);
+    // (through `device`) and lists it; false when it is to be skipped, with the text to show.
+    bool AnalyzeCandidate(std::unique_ptr<TSPDeviceInfo> &info, TMciCommands &device,
+                          QString *failure);
     static void ShowSkipMessage(const QString &text);
 
     bool cacheEnabled_ = true;
@@ -236,6 +247,7 @@ private:
     // creation, 0 when nothing is open.
     std::int32_t currentDeviceID_ = -1;
     std::unique_ptr<TSPNotifyReceiver> notifyWindow_;
+    std::unique_ptr<TSPPluginChannel> pluginChannel_;
     TPendingCommand pendingCommand_ = pcNone;
     std::uint32_t modeBeforeSeek_ = 0;
     bool opened_ = false;

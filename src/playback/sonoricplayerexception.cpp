@@ -1,12 +1,11 @@
 #include "playback/sonoricplayerexception.h"
 
-#include <cstring>
+#include "platform/mci/mcierrortext.h"
 
 QString MciErrorText(std::uint32_t code)
 {
-    char buffer[300] = {};
-    if (mciGetErrorString(code, buffer, sizeof buffer) && buffer[0] != '\0')
-        return QString::fromUtf8(buffer, qsizetype(strnlen(buffer, sizeof buffer)));
+    const char *text = mciErrorText(code);
+    if (text && *text) return QString::fromUtf8(text);
     return QStringLiteral("The media device reported error %1.").arg(code);
 }
 

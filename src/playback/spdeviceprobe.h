@@ -6,21 +6,14 @@
 
 #include "playback/spdeviceinfo.h"
 
-#include "tonaria/mci.h"
-
 #include <QString>
 
-#include <cstdint>
-#include <functional>
+class TMciCommands;
 
 class TSPDeviceProbe {
 public:
-    // Carries one command to the device under test: `id` is 0 for the open and the ID the open
-    // returned afterwards (a plug-in device ignores it and is addressed by its Identifier).
-    using TSend = std::function<MCIERROR(MCIDEVICEID id, std::uint32_t uMsg, std::uint32_t flags,
-                                         std::uintptr_t params)>;
-
-    explicit TSPDeviceProbe(TSend send) : send_(std::move(send)) {}
+    // `device` carries the commands: the media-control layer, or the path to a plug-in device.
+    explicit TSPDeviceProbe(TMciCommands &device) : device_(device) {}
 
     // Fills DeviceType, UsesFiles, CanEject and Description of `info` (whose Name is set).
     // Returns false when the device is to be left out, with the text to show in *failure: the
@@ -29,5 +22,5 @@ public:
     bool Probe(TSPDeviceInfo &info, QString *failure);
 
 private:
-    TSend send_;
+    TMciCommands &device_;
 };

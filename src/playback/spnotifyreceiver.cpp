@@ -1,7 +1,6 @@
 #include "playback/spnotifyreceiver.h"
 
 #include "localisation/showmessage.h"
-#include "platform/mci/mcinotifyevent.h"
 #include "platform/system/messageservice.h"
 
 #include <QCoreApplication>
@@ -12,11 +11,6 @@
 TSPNotifyReceiver::TSPNotifyReceiver(THandler handler) : handler_(std::move(handler))
 {
     setObjectName(QStringLiteral("SPNotifyWndClass"));
-}
-
-std::uintptr_t TSPNotifyReceiver::Callback() const
-{
-    return reinterpret_cast<std::uintptr_t>(static_cast<const QObject *>(this));
 }
 
 void TSPNotifyReceiver::DiscardPending()

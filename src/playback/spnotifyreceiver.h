@@ -1,6 +1,6 @@
 #pragma once
-// The player's hidden receiver of completion notices: the media-control layer posts a notice to
-// the QObject named in a command's dwCallback, and this object hands each one to its handler.
+// The player's hidden receiver of completion notices: the player names it as the receiver of
+// its notifying commands, and it hands each notice to its handler.
 //
 // A handler's exception never escapes into the event loop: it is shown as an error box, as an
 // error of a window procedure would be.
@@ -11,7 +11,6 @@
 
 #include <QObject>
 
-#include <cstdint>
 #include <functional>
 
 class TSPNotifyReceiver : public QObject {
@@ -19,9 +18,6 @@ public:
     using THandler = std::function<void(unsigned notifyCode, MCIDEVICEID deviceId)>;
 
     explicit TSPNotifyReceiver(THandler handler);
-
-    // The value a command carries in dwCallback to have its notice delivered here.
-    std::uintptr_t Callback() const;
 
     // Drops the notices posted here and not yet delivered.
     void DiscardPending();

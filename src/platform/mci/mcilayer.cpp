@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 #include <QThread>
 
 #include <cstdio>
@@ -141,10 +142,10 @@ TMciDriver *TMciLayer::driverByType(std::uint32_t type) const
     return nullptr;
 }
 
-TMciExtensionTable TMciLayer::extensionTable() const
+const TMciExtensionTable &TMciLayer::extensionTable()
 {
-    if (extensions_) return *extensions_;
-    return TMciExtensionTable::fromProgramFolder(programFolder());
+    if (!extensions_) extensions_ = TMciExtensionTable::fromProgramFolder(programFolder());
+    return *extensions_;
 }
 
 MCIDEVICEID TMciLayer::nextId()
@@ -163,13 +164,16 @@ MCIERROR TMciLayer::sendCommand(MCIDEVICEID id, std::uint32_t message, std::uint
     void *block = reinterpret_cast<void *>(params);
     switch (message) {
     case MCI_OPEN:
-        return open(flags, static_cast<MCI_OPEN_PARMS *>(block));
+        return openBlock(flags, static_cast<MCI_OPEN_PARMS *>(block));
     case MCI_SYSINFO:
         if (!(flags & MCI_SYSINFO_INSTALLNAME))
-            return sysInfo(flags, static_cast<MCI_SYSINFO_PARMS *>(block));
+            return sysInfoBlock(flags, static_cast<MCI_SYSINFO_PARMS *>(block));
         break;
-    case MCI_CLOSE:
-        return close(id, flags, static_cast<const MCI_GENERIC_PARMS *>(block));
+    case MCI_CLOSE: {
+        const auto *generic = static_cast<const MCI_GENERIC_PARMS *>(block);
+        if ((flags & MCI_NOTIFY) && !generic) return MCIERR_NULL_PARAMETER_BLOCK;
+        return close(id, flags, generic ? mciReceiver(generic->dwCallback).data() : nullptr);
+    }
     case MCI_ESCAPE:
     case MCI_PLAY:
     case MCI_SEEK:
@@ -203,6 +207,12 @@ MCIERROR TMciLayer::sendCommand(MCIDEVICEID id, std::uint32_t message, std::uint
     default:
         return MCIERR_UNRECOGNIZED_COMMAND;
     }
+    return deviceCommand(id, message, flags, block);
+}
+
+MCIERROR TMciLayer::deviceCommand(MCIDEVICEID id, std::uint32_t message, std::uintptr_t flags,
+                                  void *block)
+{
     const auto it = devices_.find(id);
     if (it == devices_.end()) {
         // The install name of a kind of device may also be asked by its type code.
@@ -220,31 +230,47 @@ MCIERROR TMciLayer::sendCommand(MCIDEVICEID id, std::uint32_t message, std::uint
     return error;
 }
 
-MCIERROR TMciLayer::open(std::uintptr_t flags, MCI_OPEN_PARMS *params)
+MCIERROR TMciLayer::openBlock(std::uintptr_t flags, MCI_OPEN_PARMS *params)
 {
     if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
+    TMciOpenRequest request;
+    request.flags = std::uint32_t(flags);
+    if (flags & MCI_OPEN_TYPE_ID) {
+        // The type code travels in the low word of the name's field.
+        request.deviceTypeId =
+            std::uint32_t(reinterpret_cast<std::uintptr_t>(params->lpstrDeviceType) & 0xFFFF);
+    } else if (params->lpstrDeviceType) {
+        request.deviceType = QString::fromUtf8(params->lpstrDeviceType);
+    }
+    if (params->lpstrElementName) request.element = QString::fromUtf8(params->lpstrElementName);
+    if (params->lpstrAlias) request.alias = QString::fromUtf8(params->lpstrAlias);
+    request.notify = mciReceiver(params->dwCallback).data();
+    MCIDEVICEID id = 0;
+    const MCIERROR error = open(request, id);
+    if (error == 0) params->wDeviceID = id;
+    return error;
+}
+
+MCIERROR TMciLayer::open(const TMciOpenRequest &request, MCIDEVICEID &openedId)
+{
+    const std::uint32_t flags = request.flags;
     if (flags & MCI_OPEN_ELEMENT_ID) return MCIERR_UNSUPPORTED_FUNCTION;
 
     QString element;
     if (flags & MCI_OPEN_ELEMENT) {
-        if (!params->lpstrElementName || !*params->lpstrElementName)
-            return MCIERR_FILENAME_REQUIRED;
-        element = QString::fromUtf8(params->lpstrElementName);
+        if (request.element.isEmpty()) return MCIERR_FILENAME_REQUIRED;
+        element = request.element;
     }
 
     TMciDriver *driver = nullptr;
     QString typeName;
     if (flags & MCI_OPEN_TYPE) {
         if (flags & MCI_OPEN_TYPE_ID) {
-            const auto type =
-                std::uint32_t(reinterpret_cast<std::uintptr_t>(params->lpstrDeviceType) & 0xFFFF);
-            driver = driverByType(type);
+            driver = driverByType(request.deviceTypeId);
             if (!driver) return MCIERR_INVALID_DEVICE_NAME;
         } else {
-            if (!params->lpstrDeviceType || !*params->lpstrDeviceType)
-                return MCIERR_MISSING_DEVICE_NAME;
-            typeName = QString::fromUtf8(params->lpstrDeviceType);
-            driver = driverByName(typeName);
+            if (request.deviceType.isEmpty()) return MCIERR_MISSING_DEVICE_NAME;
+            driver = driverByName(request.deviceType);
             if (!driver) return MCIERR_INVALID_DEVICE_NAME;
         }
         typeName = driver->name();
@@ -261,8 +287,8 @@ MCIERROR TMciLayer::open(std::uintptr_t flags, MCI_OPEN_PARMS *params)
 
     QString name;
     if (flags & MCI_OPEN_ALIAS) {
-        if (!params->lpstrAlias || !*params->lpstrAlias) return MCIERR_MISSING_STRING_ARGUMENT;
-        name = QString::fromUtf8(params->lpstrAlias);
+        if (request.alias.isEmpty()) return MCIERR_MISSING_STRING_ARGUMENT;
+        name = request.alias;
         if (deviceId(name) != 0) return MCIERR_DUPLICATE_ALIAS;
     } else {
         name = element.isEmpty() ? typeName : element;
@@ -288,15 +314,13 @@ MCIERROR TMciLayer::open(std::uintptr_t flags, MCI_OPEN_PARMS *params)
         }
     }
     devices_.emplace(id, std::move(device));
-    params->wDeviceID = id;
-    if (flags & MCI_NOTIFY)
-        postMciNotify(mciReceiver(params->dwCallback), MCI_NOTIFY_SUCCESSFUL, id);
+    openedId = id;
+    if (flags & MCI_NOTIFY) postMciNotify(request.notify, MCI_NOTIFY_SUCCESSFUL, id);
     return 0;
 }
 
-MCIERROR TMciLayer::close(MCIDEVICEID id, std::uintptr_t flags, const MCI_GENERIC_PARMS *params)
+MCIERROR TMciLayer::close(MCIDEVICEID id, std::uintptr_t flags, QObject *notify)
 {
-    if ((flags & MCI_NOTIFY) && !params) return MCIERR_NULL_PARAMETER_BLOCK;
     if (id == MCI_ALL_DEVICE_ID) {
         closeAll();
     } else {
@@ -306,8 +330,7 @@ MCIERROR TMciLayer::close(MCIDEVICEID id, std::uintptr_t flags, const MCI_GENERI
         devices_.erase(it);
         device->close(flags);
     }
-    if (flags & MCI_NOTIFY)
-        postMciNotify(mciReceiver(params->dwCallback), MCI_NOTIFY_SUCCESSFUL, id);
+    if (flags & MCI_NOTIFY) postMciNotify(notify, MCI_NOTIFY_SUCCESSFUL, id);
     return 0;
 }
 
@@ -321,14 +344,10 @@ void TMciLayer::closeAll()
     }
 }
 
-MCIERROR TMciLayer::sysInfo(std::uintptr_t flags, MCI_SYSINFO_PARMS *params)
+QStringList TMciLayer::sysInfoNames(std::uintptr_t flags, std::uint32_t type) const
 {
-    if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
-    const bool openOnly = (flags & MCI_SYSINFO_OPEN) != 0;
-    const std::uint32_t type = params->wDeviceType;
-    // The names asked about: kinds of device, or open devices with MCI_SYSINFO_OPEN.
     QStringList names;
-    if (openOnly) {
+    if (flags & MCI_SYSINFO_OPEN) {
         for (const auto &[id, device] : devices_) {
             if (type == 0 || device->driver().deviceType() == type) names.append(device->name());
         }
@@ -337,6 +356,13 @@ MCIERROR TMciLayer::sysInfo(std::uintptr_t flags, MCI_SYSINFO_PARMS *params)
             if (type == 0 || driver->deviceType() == type) names.append(driver->name());
         }
     }
+    return names;
+}
+
+MCIERROR TMciLayer::sysInfoBlock(std::uintptr_t flags, MCI_SYSINFO_PARMS *params)
+{
+    if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
+    const QStringList names = sysInfoNames(flags, params->wDeviceType);
     if (flags & MCI_SYSINFO_QUANTITY) {
         if (!params->lpstrReturn || params->dwRetSize < sizeof(std::uint32_t))
             return MCIERR_PARAM_OVERFLOW;
@@ -353,6 +379,114 @@ MCIERROR TMciLayer::sysInfo(std::uintptr_t flags, MCI_SYSINFO_PARMS *params)
     return MCIERR_MISSING_PARAMETER;
 }
 
+// ---- The typed commands ----------------------------------------------------------------------
+// Each fills the parameter block a device takes; texts come back through a buffer that holds any
+// name or product text a device has.
+
+namespace {
+
+constexpr std::uint32_t kTextSize = 1024;
+
+QString bufferText(const char *buffer)
+{
+    return QString::fromUtf8(buffer, qsizetype(strnlen(buffer, kTextSize)));
+}
+
+} // namespace
+
+MCIERROR TMciLayer::generic(MCIDEVICEID id, std::uint32_t command, std::uint32_t flags,
+                            QObject *notify)
+{
+    if (command == MCI_CLOSE) return close(id, flags, notify);
+    MCI_GENERIC_PARMS block{};
+    block.dwCallback = mciCallback(notify);
+    return deviceCommand(id, command, flags, &block);
+}
+
+MCIERROR TMciLayer::play(MCIDEVICEID id, std::uint32_t flags, QObject *notify, std::uint32_t from,
+                         std::uint32_t to)
+{
+    MCI_PLAY_PARMS block{};
+    block.dwCallback = mciCallback(notify);
+    block.dwFrom = from;
+    block.dwTo = to;
+    return deviceCommand(id, MCI_PLAY, flags, &block);
+}
+
+MCIERROR TMciLayer::seek(MCIDEVICEID id, std::uint32_t flags, std::uint32_t to, QObject *notify)
+{
+    MCI_SEEK_PARMS block{};
+    block.dwCallback = mciCallback(notify);
+    block.dwTo = to;
+    return deviceCommand(id, MCI_SEEK, flags, &block);
+}
+
+MCIERROR TMciLayer::status(MCIDEVICEID id, std::uint32_t flags, std::uint32_t item,
+                           std::uint32_t track, std::uintptr_t &value)
+{
+    MCI_STATUS_PARMS block{};
+    block.dwItem = item;
+    block.dwTrack = track;
+    const MCIERROR error = deviceCommand(id, MCI_STATUS, flags, &block);
+    value = block.dwReturn;
+    return error;
+}
+
+MCIERROR TMciLayer::set(MCIDEVICEID id, std::uint32_t flags, std::uint32_t timeFormat)
+{
+    MCI_SET_PARMS block{};
+    block.dwTimeFormat = timeFormat;
+    return deviceCommand(id, MCI_SET, flags, &block);
+}
+
+MCIERROR TMciLayer::getDevCaps(MCIDEVICEID id, std::uint32_t flags, std::uint32_t item,
+                               std::uint32_t &value)
+{
+    MCI_GETDEVCAPS_PARMS block{};
+    block.dwItem = item;
+    const MCIERROR error = deviceCommand(id, MCI_GETDEVCAPS, flags, &block);
+    value = block.dwReturn;
+    return error;
+}
+
+MCIERROR TMciLayer::info(MCIDEVICEID id, std::uint32_t flags, QString &text)
+{
+    char buffer[kTextSize] = {};
+    MCI_INFO_PARMS block{};
+    block.lpstrReturn = buffer;
+    block.dwRetSize = kTextSize;
+    const MCIERROR error = deviceCommand(id, MCI_INFO, flags, &block);
+    text = error == 0 ? bufferText(buffer) : QString();
+    return error;
+}
+
+MCIERROR TMciLayer::sysInfo(MCIDEVICEID id, std::uint32_t flags, TMciSysInfo &query)
+{
+    if (!(flags & MCI_SYSINFO_INSTALLNAME)) {
+        const QStringList names = sysInfoNames(flags, query.deviceType);
+        if (flags & MCI_SYSINFO_QUANTITY) {
+            query.count = std::uint32_t(names.size());
+            return 0;
+        }
+        if (flags & MCI_SYSINFO_NAME) {
+            if (query.number == 0 || query.number > std::uint32_t(names.size()))
+                return MCIERR_OUTOFRANGE;
+            query.name = names.at(qsizetype(query.number - 1));
+            return 0;
+        }
+        return MCIERR_MISSING_PARAMETER;
+    }
+    char buffer[kTextSize] = {};
+    MCI_SYSINFO_PARMS block{};
+    block.lpstrReturn = buffer;
+    block.dwRetSize = kTextSize;
+    block.dwNumber = query.number;
+    block.wDeviceType = query.deviceType;
+    const MCIERROR error = deviceCommand(id, MCI_SYSINFO, flags, &block);
+    query.name = error == 0 ? bufferText(buffer) : QString();
+    return error;
+}
+
 void TMciLayer::poll()
 {
     bool busy = false;
@@ -361,27 +495,4 @@ void TMciLayer::poll()
         busy = busy || device->needsPolling();
     }
     if (!busy) pollTimer_.stop();
-}
-
-// ---- The exported functions ------------------------------------------------------------------
-
-extern "C" MCIERROR mciSendCommand(MCIDEVICEID mciId, std::uint32_t uMsg, std::uintptr_t dwParam1,
-                                   std::uintptr_t dwParam2)
-{
-    if (!TMciLayer::onMainThread()) return MCIERR_WRONG_THREAD;
-    return TMciLayer::instance().sendCommand(mciId, uMsg, dwParam1, dwParam2);
-}
-
-extern "C" int mciGetErrorString(MCIERROR mcierr, char *pszText, std::uint32_t cchText)
-{
-    const char *text = mciErrorText(mcierr);
-    if (!pszText || cchText == 0) return text ? 1 : 0;
-    mciCopyText(text ? QString::fromUtf8(text) : QString(), pszText, cchText);
-    return text ? 1 : 0;
-}
-
-extern "C" MCIDEVICEID mciGetDeviceID(const char *pszDevice)
-{
-    if (!pszDevice || !TMciLayer::onMainThread()) return 0;
-    return TMciLayer::instance().deviceId(QString::fromUtf8(pszDevice));
 }

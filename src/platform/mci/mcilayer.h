@@ -1,7 +1,11 @@
 #pragma once
 // The media-control layer: the table of open devices behind mciSendCommand(), the drivers
 // (kinds of device) it can open, the extension table that picks a driver for a file, and the
-// one audio output every device plays into.
+// one audio output every device plays into. The program's own callers use its typed commands
+// (TMciCommands); sendCommand() takes the parameter blocks of the C interface.
+//
+// The extension table is read from mci.ini in the program folder at the first open that needs
+// it, and kept until the layer ends.
 //
 // There is one layer per process, made on first use and torn down when the QCoreApplication
 // ends (or by shutdown()). The audio output is made on first need from TONARIA_AUDIO (a
@@ -14,6 +18,7 @@
 
 #include "tonaria/mci.h"
 
+#include "platform/mci/mcicommands.h"
 #include "platform/mci/mciextensions.h"
 
 #include <QString>
@@ -30,7 +35,7 @@ class TAudioSource;
 class TMciDevice;
 class TMciDriver;
 
-class TMciLayer {
+class TMciLayer : public TMciCommands {
 public:
     static TMciLayer &instance();
     // Closes every device, drops the output and the drivers; the next instance() starts anew.
@@ -41,8 +46,26 @@ public:
     TMciLayer(const TMciLayer &) = delete;
     TMciLayer &operator=(const TMciLayer &) = delete;
 
+    // A command of the C interface: `params` is the address of its parameter block.
     MCIERROR sendCommand(MCIDEVICEID id, std::uint32_t message, std::uintptr_t flags,
                          std::uintptr_t params);
+
+    // The typed commands.
+    MCIERROR open(const TMciOpenRequest &request, MCIDEVICEID &id) override;
+    MCIERROR generic(MCIDEVICEID id, std::uint32_t command, std::uint32_t flags,
+                     QObject *notify) override;
+    MCIERROR play(MCIDEVICEID id, std::uint32_t flags, QObject *notify, std::uint32_t from = 0,
+                  std::uint32_t to = 0) override;
+    MCIERROR seek(MCIDEVICEID id, std::uint32_t flags, std::uint32_t to,
+                  QObject *notify) override;
+    MCIERROR status(MCIDEVICEID id, std::uint32_t flags, std::uint32_t item, std::uint32_t track,
+                    std::uintptr_t &value) override;
+    MCIERROR set(MCIDEVICEID id, std::uint32_t flags, std::uint32_t timeFormat) override;
+    MCIERROR getDevCaps(MCIDEVICEID id, std::uint32_t flags, std::uint32_t item,
+                        std::uint32_t &value) override;
+    MCIERROR info(MCIDEVICEID id, std::uint32_t flags, QString &text) override;
+    MCIERROR sysInfo(MCIDEVICEID id, std::uint32_t flags, TMciSysInfo &query) override;
+
     MCIDEVICEID deviceId(const QString &name) const;
 
     // Adds a kind of device at the end of the table (MCI_SYSINFO lists them in this order).
@@ -50,7 +73,7 @@ public:
     // True when a kind of device of that name (compared without case) is in the table.
     bool hasDriver(const QString &name) const { return driverByName(name) != nullptr; }
 
-    // Uses this table instead of reading mci.ini from the program folder at each open.
+    // Uses this table instead of the one of mci.ini.
     void setExtensionTable(const TMciExtensionTable &table) { extensions_ = table; }
 
     // The output devices play into; made from TONARIA_AUDIO on first call. Null when none
@@ -67,15 +90,20 @@ public:
 
 private:
     TMciLayer();
-    ~TMciLayer();
+    ~TMciLayer() override;
 
-    MCIERROR open(std::uintptr_t flags, MCI_OPEN_PARMS *params);
-    MCIERROR close(MCIDEVICEID id, std::uintptr_t flags, const MCI_GENERIC_PARMS *params);
-    MCIERROR sysInfo(std::uintptr_t flags, MCI_SYSINFO_PARMS *params);
+    MCIERROR openBlock(std::uintptr_t flags, MCI_OPEN_PARMS *params);
+    MCIERROR close(MCIDEVICEID id, std::uintptr_t flags, QObject *notify);
+    MCIERROR sysInfoBlock(std::uintptr_t flags, MCI_SYSINFO_PARMS *params);
+    // The names MCI_SYSINFO lists: kinds of device, or open devices with MCI_SYSINFO_OPEN.
+    QStringList sysInfoNames(std::uintptr_t flags, std::uint32_t type) const;
+    // A command for one open device, its block at `block`.
+    MCIERROR deviceCommand(MCIDEVICEID id, std::uint32_t message, std::uintptr_t flags,
+                           void *block);
     void closeAll();
     TMciDriver *driverByName(const QString &name) const;
     TMciDriver *driverByType(std::uint32_t type) const;
-    TMciExtensionTable extensionTable() const;
+    const TMciExtensionTable &extensionTable();
     MCIDEVICEID nextId();
     void poll();
 

@@ -116,21 +116,3 @@ void TMediaTimers::run(const std::shared_ptr<TTimer> &timer)
         if (now - next > kMaxLag) next = now;
     }
 }
-
-extern "C" {
-
-uint32_t timeSetEvent(uint32_t delay, uint32_t resolution, LPTIMECALLBACK callback, uintptr_t user,
-                      uint32_t flags)
-{
-    (void)resolution; // the steady clock is as fine as it gets
-    constexpr uint32_t known = TIME_PERIODIC | TIME_KILL_SYNCHRONOUS;
-    if (flags & ~known) return 0; // event handles instead of callbacks have no counterpart
-    return TMediaTimers::instance().start(delay, (flags & TIME_PERIODIC) != 0, callback, user);
-}
-
-MMRESULT timeKillEvent(uint32_t timerId)
-{
-    return TMediaTimers::instance().kill(timerId);
-}
-
-} // extern "C"

@@ -1,5 +1,5 @@
 #pragma once
-// The periodic timers behind timeSetEvent and timeKillEvent: a thread per timer, paced by the
+// The periodic timers behind timeSetEvent and timeKillEvent (the plug-in calls): a thread per timer, paced by the
 // steady clock, calling a C callback. One set per process, as a plug-in calling timeSetEvent
 // names no context.
 //

@@ -1,5 +1,6 @@
-/* The public media-control header must compile as C: plug-ins may be written in it. */
+/* The public media-control and plug-in headers must compile as C: plug-ins may be written in it. */
 #include "tonaria/mci.h"
+#include "tonaria/plugin.h"
 
 #include <stddef.h>
 
@@ -8,5 +9,6 @@ unsigned long mciHeaderCheckC(void)
     MCI_OPEN_PARMS open = {0, 0, "sequencer", NULL, NULL};
     MCI_STATUS_PARMS status = {0, 0, MCI_STATUS_MODE, 0};
     (void)open;
-    return (unsigned long)(status.dwItem + offsetof(MCI_STATUS_PARMS, dwItem) + MCI_PLAY);
+    return (unsigned long)(status.dwItem + offsetof(MCI_STATUS_PARMS, dwItem) + MCI_PLAY +
+                           PI_NOTIFYENDCHECK - PI_NOTIFYCONTROLS);
 }

@@ -205,7 +205,7 @@ TEST_F(MciLayerTest, AliasesAreUniqueAndFoundWithoutLetterCase)
     EXPECT_EQ(openFile(path, other, "sequencer", "Tonaria_Sonoric_Player_alias"), 0u);
 }
 
-TEST_F(MciLayerTest, TheExtensionTableComesFromTheProgramFolder)
+TEST_F(MciLayerTest, TheExtensionTableComesFromTheProgramFolderOncePerLayer)
 {
     const QString song = writeMedia("song.tune", shortSong());
     MCIDEVICEID id = 0;
@@ -215,6 +215,9 @@ TEST_F(MciLayerTest, TheExtensionTableComesFromTheProgramFolder)
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
     ini.write("[other]\r\nmid=waveaudio\r\n[MCI Extensions]\r\nTUNE=sequencer\r\nmp9=nodevice\r\n");
     ini.close();
+    // The table was read at the first open; the layer keeps it until it starts anew.
+    EXPECT_EQ(openFile(song, id), MCIERR_EXTENSION_NOT_FOUND);
+    TMciLayer::shutdown();
     EXPECT_EQ(openFile(song, id), 0u);
     EXPECT_EQ(openFile(writeMedia("a.mid", shortSong()), id), MCIERR_EXTENSION_NOT_FOUND);
     EXPECT_EQ(openFile(writeMedia("a.mp9", shortSong()), id), MCIERR_DEVICE_NOT_INSTALLED);
@@ -223,6 +226,54 @@ TEST_F(MciLayerTest, TheExtensionTableComesFromTheProgramFolder)
     EXPECT_EQ(defaults.deviceFor("/music/x.y/Song.KAR"), "sequencer");
     EXPECT_EQ(defaults.deviceFor("C:\\music\\take.Opus"), "waveaudio");
     EXPECT_EQ(defaults.deviceFor("/music/x.mid/readme"), "");
+}
+
+TEST_F(MciLayerTest, TypedCommandsAnswerAsTheirBlocksDo)
+{
+    TMciLayer &layer = TMciLayer::instance();
+    TNoticeRecorder recorder;
+    TMciOpenRequest open;
+    open.flags = MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS | MCI_NOTIFY;
+    open.alias = QStringLiteral("typed");
+    MCIDEVICEID id = 0;
+    EXPECT_EQ(layer.open(open, id), MCIERR_FILENAME_REQUIRED);
+    open.element = writeMedia(QStringLiteral("Rock > Pop \u00e9t\u00e9.mid"), shortSong());
+    ASSERT_EQ(layer.open(open, id), 0u);
+    EXPECT_EQ(mciGetDeviceID("TYPED"), id);
+
+    QString text;
+    ASSERT_EQ(layer.info(id, MCI_INFO_FILE, text), 0u);
+    EXPECT_EQ(text, open.element);
+    ASSERT_EQ(layer.info(id, MCI_INFO_PRODUCT, text), 0u);
+    EXPECT_EQ(text, productOf(id));
+    std::uintptr_t length = 0;
+    ASSERT_EQ(layer.status(id, MCI_STATUS_ITEM, MCI_STATUS_LENGTH, 0, length), 0u);
+    EXPECT_EQ(length, statusOf(id, MCI_STATUS_LENGTH));
+    std::uint32_t type = 0;
+    ASSERT_EQ(layer.getDevCaps(id, MCI_GETDEVCAPS_ITEM, MCI_GETDEVCAPS_DEVICE_TYPE, type), 0u);
+    EXPECT_EQ(type, MCI_DEVTYPE_SEQUENCER);
+    EXPECT_EQ(layer.set(id, MCI_SET_TIME_FORMAT, MCI_FORMAT_FRAMES), MCIERR_BAD_TIME_FORMAT);
+
+    TMciSysInfo query;
+    ASSERT_EQ(layer.sysInfo(id, MCI_SYSINFO_INSTALLNAME, query), 0u);
+    EXPECT_EQ(query.name, "sequencer");
+    ASSERT_EQ(layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_QUANTITY, query), 0u);
+    EXPECT_EQ(query.count, 2u);
+    query.number = 2;
+    ASSERT_EQ(layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, query), 0u);
+    EXPECT_EQ(query.name, "waveaudio");
+    query.number = 3;
+    EXPECT_EQ(layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, query), MCIERR_OUTOFRANGE);
+
+    // Notices reach the receiver named in the call: the open's, the play's, the close's.
+    ASSERT_EQ(layer.play(id, MCI_NOTIFY | MCI_WAIT, &recorder), 0u);
+    EXPECT_EQ(layer.seek(id, MCI_TO, std::uint32_t(length) + 1, nullptr), MCIERR_OUTOFRANGE);
+    ASSERT_EQ(layer.generic(id, MCI_CLOSE, MCI_NOTIFY, &recorder), 0u);
+    EXPECT_EQ(layer.generic(id, MCI_STOP, 0, nullptr), MCIERR_INVALID_DEVICE_ID);
+    ASSERT_TRUE(WaitUntil([&] { return recorder.notices.size() == 2; }));
+    EXPECT_EQ(recorder.codes(),
+              std::vector<unsigned>({MCI_NOTIFY_SUCCESSFUL, MCI_NOTIFY_SUCCESSFUL}));
+    EXPECT_EQ(recorder.notices.front().device, id);
 }
 
 TEST_F(MciLayerTest, OtherThreadsAreRefused)
