@@ -1,5 +1,7 @@
 #include "core/commandline.h"
 
+#include "platform/system/asciicase.h"
+
 #include <QDir>
 
 #include <algorithm>
@@ -10,18 +12,6 @@ bool hasItem(const std::vector<TCommandLineItem> &items, TCommandLineItem::TKind
 {
     return std::any_of(items.begin(), items.end(),
                        [kind](const TCommandLineItem &item) { return item.kind == kind; });
-}
-
-bool sameName(QStringView a, QStringView b)
-{
-    if (a.size() != b.size()) return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
-        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // "/" and a name of letters and digits ("/play", "/Close", "/loop", a lone "/"). Anything
@@ -68,9 +58,9 @@ TCommandLine ParseCommandLine(const QStringList &arguments, const QString &worki
         if (isOption(argument)) {
             const QStringView name = QStringView(argument).mid(1);
             // Only ASCII letters fold: "/PLAY" is "/play", a look-alike letter is not.
-            if (sameName(name, u"play"))
+            if (SameAsciiNoCase(name, u"play"))
                 line.items.push_back({TCommandLineItem::Play, {}});
-            else if (sameName(name, u"close"))
+            else if (SameAsciiNoCase(name, u"close"))
                 line.items.push_back({TCommandLineItem::Close, {}});
             continue;
         }

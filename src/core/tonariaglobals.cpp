@@ -8,6 +8,7 @@
 #include "platform/mci/mcilayer.h"
 #include "platform/midiout/builtinmidiout.h"
 #include "platform/midiout/midiportdevices.h"
+#include "platform/system/asciicase.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/programfolder.h"
 #include "platform/system/tempfolder.h"
@@ -25,16 +26,7 @@ TTonariaGlobals *theGlobals = nullptr;
 // Album captions compare letter by letter with the ASCII letters folded to one case.
 bool CaptionLess(const std::unique_ptr<TAlbum> &a, const std::unique_ptr<TAlbum> &b)
 {
-    const QString &x = a->Caption;
-    const QString &y = b->Caption;
-    const qsizetype n = std::min(x.size(), y.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t cx = x[i].unicode(), cy = y[i].unicode();
-        if (cx >= u'a' && cx <= u'z') cx = char16_t(cx - 32);
-        if (cy >= u'a' && cy <= u'z') cy = char16_t(cy - 32);
-        if (cx != cy) return cx < cy;
-    }
-    return x.size() < y.size();
+    return CompareAsciiNoCase(a->Caption, b->Caption) < 0;
 }
 
 } // namespace
@@ -76,8 +68,8 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth,
 
     const TTempFolder temp = PreparePrivateTempFolder();
     TempFolder = temp.path;
-    if (!temp.ok)
-        ShowMessageById(QStringLiteral("ErrCannotCreateTempDir"), {TempFolder}, MB_ICONERROR);
+    if (!temp.refused.isEmpty())
+        ShowMessageById(QStringLiteral("ErrCannotCreateTempDir"), {temp.refused}, MB_ICONERROR);
 
     ZipMan = std::make_unique<TZipMan>(TempFolder);
 

@@ -3,15 +3,15 @@
 #include "library/album.h"
 #include "library/albumreader.h"
 #include "library/albumwriter.h"
-#include "library/textlinereader.h"
 #include "library/uniquefilename.h"
 #include "localisation/showmessage.h"
+#include "platform/system/atomicfile.h"
 #include "platform/system/messageservice.h"
+#include "platform/system/textdecoding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -24,20 +24,9 @@ QString Quoted(const QString &fileName)
 bool ReadAllLines(const QString &fileName, QStringList &lines, QString &reason)
 {
     lines.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-        return false;
-    }
-    TTextLineReader reader(file);
-    QString line;
-    while (reader.ReadLine(line))
-        lines.append(line);
-    if (reader.Failed()) {
-        reason = file.errorString();
-        lines.clear();
-        return false;
-    }
+    QString text;
+    if (!ReadTextFile(fileName, TAlbumFile::kMaxFileSize, text, reason)) return false;
+    lines = SplitTextLines(text);
     return true;
 }
 
@@ -79,14 +68,10 @@ QString TAlbumFile::SaveToFile(const TAlbum &album, QString fileName) const
             return {};
         }
     }
-    QSaveFile file(fileName);
-    bool written = file.open(QIODevice::WriteOnly);
-    written = written && file.write(bytes) == bytes.size();
-    written = written && file.commit();
-    if (!written) {
-        ShowMessageText(
-            QStringLiteral("Error saving file %1.\r\r%2").arg(Quoted(fileName), file.errorString()),
-            MB_OK | MB_ICONERROR);
+    QString reason;
+    if (!WriteFileAtomically(fileName, bytes, reason)) {
+        ShowMessageText(QStringLiteral("Error saving file %1.\r\r%2").arg(Quoted(fileName), reason),
+                        MB_OK | MB_ICONERROR);
         return {};
     }
     return fileName;

@@ -47,6 +47,10 @@ public:
     // LoadFromFile with the album's file name.
     bool Load(TAlbum &album) const;
 
+    // The largest album file read: an album of a hundred thousand titles is a few MiB; a
+    // larger file is not an album, and reading it whole would only fill the memory.
+    static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
 private:
     TContext context_;
 };

@@ -1,8 +1,9 @@
 #include "library/albumheader.h"
 
-#include "library/textlinereader.h"
+#include "library/albumfile.h"
+#include "platform/system/textdecoding.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -22,15 +23,15 @@ QStringView TrimBlanks(QStringView text)
 TAlbumHeader ReadAlbumHeader(const QString &fileName)
 {
     TAlbumHeader header;
-    QFile file(fileName);
-    if (!file.exists()) return header;
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo::exists(fileName)) return header;
+    // The whole file is decoded at once, so that the caption reads here as it does when the
+    // album is loaded.
+    QString whole, reason;
+    if (!ReadTextFile(fileName, TAlbumFile::kMaxFileSize, whole, reason)) {
         header.Unreadable = true;
         return header;
     }
-    TTextLineReader reader(file);
-    QString line;
-    while (reader.ReadLine(line)) {
+    for (const QString &line : SplitTextLines(whole)) {
         const QStringView text = TrimBlanks(line);
         // Any section after "[Album]" ends the scan once this line is looked at.
         const bool last = text.startsWith(u'[') && text != u"[Album]";
@@ -45,10 +46,6 @@ TAlbumHeader ReadAlbumHeader(const QString &fileName)
             }
         }
         if (last) return header;
-    }
-    if (reader.Failed()) {
-        header = TAlbumHeader();
-        header.Unreadable = true;
     }
     return header;
 }

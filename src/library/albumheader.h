@@ -14,5 +14,6 @@ struct TAlbumHeader {
 };
 
 // Reads the "[Album]" section up to its Caption line (keys and values trimmed of blanks). A
-// missing file gives the default caption.
+// missing file gives the default caption; one that cannot be read, or is larger than an album
+// file may be, is Unreadable.
 TAlbumHeader ReadAlbumHeader(const QString &fileName);

@@ -1,18 +1,11 @@
 #include "library/titlecaption.h"
 
 #include "library/pathparts.h"
+#include "platform/system/asciicase.h"
+
+#include <QFileInfo>
 
 namespace {
-
-bool IsAsciiSmall(QChar c)
-{
-    return c >= u'a' && c <= u'z';
-}
-
-bool IsAsciiCapital(QChar c)
-{
-    return c >= u'A' && c <= u'Z';
-}
 
 QString Tidy(QString text)
 {
@@ -30,7 +23,7 @@ QString Tidy(QString text)
         } else if (wordStart) {
             text[i] = c.toUpper();
             wordStart = false;
-        } else if (i > 0 && IsAsciiCapital(c) && IsAsciiSmall(text[i - 1])) {
+        } else if (i > 0 && IsAsciiUpper(c.unicode()) && IsAsciiLower(text[i - 1].unicode())) {
             text.insert(i, u' ');
             ++i; // go on after the blank and the capital
         }
@@ -38,12 +31,18 @@ QString Tidy(QString text)
     return text;
 }
 
+// A name and a file joined by ">": Windows file names cannot hold ">", so that form was
+// unambiguous there. Here a path from the root, or a file that is there, is a file name.
+bool IsJoinedName(const QString &name)
+{
+    return name.contains(u'>') && !name.startsWith(u'/') && !QFileInfo::exists(name);
+}
+
 } // namespace
 
 QString MakeTitleCaption(const QString &fileName, bool tidy)
 {
-    const qsizetype arrow = fileName.indexOf(u'>');
-    if (arrow >= 0) return fileName.left(arrow);
+    if (IsJoinedName(fileName)) return fileName.left(fileName.indexOf(u'>'));
 
     QStringView name = FileNamePart(fileName);
     name.chop(FileExtension(name).size());

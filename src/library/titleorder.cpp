@@ -2,6 +2,7 @@
 
 #include "library/pathparts.h"
 #include "library/title.h"
+#include "platform/system/asciicase.h"
 
 #include <QFileInfo>
 
@@ -9,11 +10,6 @@
 #include <variant>
 
 namespace {
-
-char16_t FoldAscii(char16_t c)
-{
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
 
 int Sign(qint64 value)
 {
@@ -61,22 +57,11 @@ TKey KeyOf(const TTitle &title, TTitleOrder order)
 int CompareKeys(const TKey &a, const TKey &b)
 {
     if (const auto *text = std::get_if<QStringView>(&a))
-        return CompareTextNoCase(*text, std::get<QStringView>(b));
+        return CompareAsciiNoCase(*text, std::get<QStringView>(b));
     return Sign(std::get<qint64>(a) - std::get<qint64>(b));
 }
 
 } // namespace
-
-int CompareTextNoCase(QStringView a, QStringView b)
-{
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = FoldAscii(a[i].unicode());
-        const char16_t y = FoldAscii(b[i].unicode());
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return Sign(a.size() - b.size());
-}
 
 int CompareTitles(const TTitle &a, const TTitle &b, TTitleOrder order, int direction)
 {

@@ -21,10 +21,6 @@ enum class TTitleOrder {
     FileSize,      // "by File Size": size in bytes
 };
 
-// Compares two texts character by character with the ASCII letters folded to one case:
-// negative, zero or positive.
-int CompareTextNoCase(QStringView a, QStringView b);
-
 // Compares two titles in an order: negative when a comes first (for direction +1).
 int CompareTitles(const TTitle &a, const TTitle &b, TTitleOrder order, int direction);
 

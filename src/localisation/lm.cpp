@@ -1,12 +1,12 @@
 #include "localisation/lm.h"
 
 #include "localisation/messageformat.h"
-#include "localisation/sametext.h"
+#include "platform/system/asciicase.h"
 #include "localisation/showmessage.h"
+#include "platform/system/atomicfile.h"
 #include "platform/system/messageservice.h"
+#include "platform/system/textdecoding.h"
 
-#include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -23,7 +23,7 @@ void TLM::Clear()
 TLMGroup *TLM::FindGroup(QStringView name) const
 {
     for (const auto &group : groups_) {
-        if (SameText(group->Name(), name)) return group.get();
+        if (SameAsciiNoCase(group->Name(), name)) return group.get();
     }
     return nullptr;
 }
@@ -43,14 +43,9 @@ QString TLM::Lookup(QStringView groupName, QStringView entryName) const
 
 bool TLM::LoadFromFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowFileMessage(QStringLiteral("ErrFileLoad"), path);
-        return false;
-    }
-    // Read one byte past the limit so that a device that never ends is caught too.
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize) {
+    QByteArray bytes;
+    QString reason;
+    if (!ReadWholeFile(path, kMaxFileSize, bytes, reason)) {
         ShowFileMessage(QStringLiteral("ErrFileLoad"), path);
         return false;
     }
@@ -60,7 +55,7 @@ bool TLM::LoadFromFile(const QString &path)
 
 void TLM::LoadFromText(const QByteArray &bytes)
 {
-    const QString text = QString::fromUtf8(bytes);
+    const QString text = DecodeText(bytes);
     TLMGroup *current = nullptr;
     qsizetype start = 0;
     const qsizetype size = text.size();
@@ -86,8 +81,8 @@ void TLM::LoadFromText(const QByteArray &bytes)
 bool TLM::SaveToFile(const QString &path)
 {
     const QByteArray bytes = SaveToText();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QString reason;
+    if (!WriteFileAtomically(path, bytes, reason)) {
         ShowFileMessage(QStringLiteral("ErrFileSave"), path);
         return false;
     }

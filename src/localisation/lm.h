@@ -3,7 +3,8 @@
 // read from language files (".tlg"). A window's texts live in the group named after the
 // window; the program's messages live in "Globals".
 //
-// A language file is plain UTF-8 text. A line "[name]" (at least three characters, the first
+// A language file is plain UTF-8 text (one written on Windows in its Western code page reads
+// too, and is written back as UTF-8). A line "[name]" (at least three characters, the first
 // one "[") selects the group "name" (its last character is dropped, whatever it is); any
 // other line with "=" sets an entry of the current group, name before the first "=", value
 // after it, nothing trimmed. Every other line is ignored, as are entries before the first

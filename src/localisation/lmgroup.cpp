@@ -1,6 +1,6 @@
 #include "localisation/lmgroup.h"
 
-#include "localisation/sametext.h"
+#include "platform/system/asciicase.h"
 
 #include <algorithm>
 
@@ -19,7 +19,7 @@ QString TLMGroup::ValueOf(const QString &line)
 qsizetype TLMGroup::IndexOfName(QStringView name) const
 {
     for (qsizetype i = 0; i < lines_.size(); ++i) {
-        if (SameText(NameOf(lines_[i]), name)) return i;
+        if (SameAsciiNoCase(NameOf(lines_[i]), name)) return i;
     }
     return -1;
 }
@@ -46,12 +46,12 @@ void TLMGroup::Prune(const QStringList &usedNames)
     lines_.removeIf([&usedNames](const QString &line) {
         const QStringView name = NameOf(line);
         return std::none_of(usedNames.cbegin(), usedNames.cend(),
-                            [name](const QString &used) { return SameText(name, used); });
+                            [name](const QString &used) { return SameAsciiNoCase(name, used); });
     });
 }
 
 void TLMGroup::Sort()
 {
     std::stable_sort(lines_.begin(), lines_.end(),
-                     [](const QString &a, const QString &b) { return CompareText(a, b) < 0; });
+                     [](const QString &a, const QString &b) { return CompareAsciiNoCase(a, b) < 0; });
 }

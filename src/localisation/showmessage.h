@@ -13,7 +13,8 @@ inline const QString kProductName = QStringLiteral("Tonaria");
 int ShowMessageText(const QString &text, unsigned style);
 
 // The text of a message of the current language ("Globals" of the language manager); when
-// no loaded file holds it, a text that says so and names the ID.
+// no loaded file holds it, a text that says so and names the ID. Before any language is
+// loaded, the English text the program ships.
 QString GetMessageText(const QString &id);
 
 // Shows the message of that ID with its placeholders ("%s", "%d") filled from the arguments

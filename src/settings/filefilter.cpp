@@ -1,6 +1,7 @@
 #include "settings/filefilter.h"
 
 #include "library/commatext.h"
+#include "platform/system/asciicase.h"
 
 #include <QSet>
 #include <QStringList>
@@ -8,14 +9,6 @@
 #include <algorithm>
 
 namespace {
-
-QString asciiLower(QString text)
-{
-    for (QChar &c : text) {
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
-    }
-    return text;
-}
 
 // The usable extensions of a list, in their order, each once. An empty item, or one that would
 // break the filter's "|" structure, is left out.
@@ -27,7 +20,7 @@ QStringList extensionsOf(const QString &list)
         if (item.isEmpty() || item.contains(u'|') ||
             std::any_of(item.cbegin(), item.cend(), [](QChar c) { return c.unicode() < 32; }))
             continue;
-        const QString key = asciiLower(item);
+        const QString key = AsciiLower(item);
         if (seen.contains(key)) continue;
         seen.insert(key);
         result.append(item);
@@ -50,10 +43,9 @@ QString BuildFileFilter(const QList<TFilterDevice> &devices, const QList<TMciExt
 {
     QStringList lists(devices.size());
     for (const TMciExtension &pair : extensions) {
-        const QString device = asciiLower(pair.device);
         for (qsizetype d = 0; d < devices.size(); ++d) {
-            if (asciiLower(devices[d].Name) == device) {
-                lists[d] += u'"' + asciiLower(pair.extension) + QStringLiteral("\" ");
+            if (SameAsciiNoCase(devices[d].Name, pair.device)) {
+                lists[d] += u'"' + AsciiLower(pair.extension) + QStringLiteral("\" ");
                 break;
             }
         }
@@ -68,14 +60,14 @@ QString BuildFileFilter(const QList<TFilterDevice> &devices, const QList<TMciExt
     for (const QString &list : lists) {
         perDevice.append(extensionsOf(list));
         for (const QString &e : perDevice.last()) {
-            if (!seen.contains(asciiLower(e))) {
-                seen.insert(asciiLower(e));
+            if (!seen.contains(AsciiLower(e))) {
+                seen.insert(AsciiLower(e));
                 all.append(e);
             }
         }
     }
     std::stable_sort(all.begin(), all.end(), [](const QString &a, const QString &b) {
-        return asciiLower(a) < asciiLower(b);
+        return CompareAsciiNoCase(a, b) < 0;
     });
 
     QString filter = QStringLiteral("Supported files") + patternPair(all);

@@ -3,6 +3,7 @@
 #include "library/albumheader.h"
 #include "library/uniquefilename.h"
 #include "platform/system/messageservice.h"
+#include "support/filesizelimit.h"
 #include "support/testenv.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <random>
 #include <unordered_set>
 
@@ -299,6 +302,58 @@ TEST_F(AlbumFileTest, SavingNamesNewFilesMarksTheSystemAlbumAndReportsFailures)
     EXPECT_EQ(other->FileName, blocked);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_TRUE(boxes.boxes()[0].text.startsWith(QStringLiteral("Error saving file")));
+}
+
+TEST_F(AlbumFileTest, AFileFromAWindowsCodePageKeepsItsCharacters)
+{
+    // Written on Windows in its Western code page: not UTF-8, and no character may be lost.
+    const QByteArray windows = "[Album]\r\nCaption=Caf\xe9 \x96 Ni\xf1o\r\n[Titles]\r\n"
+                               "\"M\xf6tley \x93Live\x94\",/m/\xe9t\xe9.mid,-1,\r\n";
+    const QString caption = QStringLiteral("Caf\u00e9 \u2013 Ni\u00f1o");
+    auto album = LoadBytes(windows);
+    EXPECT_EQ(album->Caption, caption);
+    ASSERT_EQ(album->Titles.size(), 1u);
+    EXPECT_EQ(album->Titles[0]->Caption, QStringLiteral("M\u00f6tley \u201cLive\u201d"));
+    EXPECT_EQ(album->Titles[0]->FileName, QStringLiteral("/m/\u00e9t\u00e9.mid"));
+    EXPECT_EQ(ReadAlbumHeader(album->FileName).Caption, caption);
+
+    // Saved back as UTF-8, without a replacement character, and read the same again.
+    ASSERT_TRUE(Files().Save(*album));
+    const QByteArray saved = TTestEnvironment::readFile(album->FileName);
+    EXPECT_TRUE(saved.contains("Caption=Caf\xc3\xa9 \xe2\x80\x93 Ni\xc3\xb1o\r\n"));
+    EXPECT_FALSE(saved.contains("\xef\xbf\xbd"));
+    EXPECT_EQ(LoadBytes(saved)->Caption, caption);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(AlbumFileTest, OversizedFilesAreRefusedAndFailedWritesKeepTheOldFile)
+{
+    // A file larger than any album is not read: the list passes over it, a load reports it.
+    const QString huge = env.writeFile(QStringLiteral("huge.tal"), "[Album]\nCaption=Huge\n");
+    ASSERT_TRUE(QFile::resize(huge, TAlbumFile::kMaxFileSize + 1)); // sparse
+    EXPECT_TRUE(ReadAlbumHeader(huge).Unreadable);
+    auto album = TAlbum::CreateAlbum();
+    boxes.queueAnswer(IDCANCEL);
+    EXPECT_FALSE(Files().LoadFromFile(*album, huge));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_TRUE(boxes.boxes()[0].text.endsWith(QStringLiteral("larger than 64 MiB.")));
+
+    // A write the system refuses (here: past the file size the process may write, as on a
+    // full disk) names the system's reason, and the album file is still the old one, whole.
+    album = LoadBytes(kEvening);
+    for (int i = 0; i < 200; ++i)
+        album->AddTitle()->FileName = QStringLiteral("/music/a rather long file name.mid");
+    boxes.clear();
+    {
+        TFileSizeLimit limit(4096);
+        EXPECT_FALSE(Files().Save(*album));
+    }
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "Error saving file \"" + album->FileName +
+                                         "\".\r\r" + QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(TTestEnvironment::readFile(album->FileName), kEvening);
+    EXPECT_EQ(QDir(env.scratch()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("huge.tal"), QStringLiteral("in.tal")}));
 }
 
 TEST_F(AlbumFileTest, HeaderScanTrimsAndStopsAtTheCaption)

@@ -13,6 +13,9 @@ TEST(TitleCaption, TidiesFileNamesIntoCaptions)
         {"song.mid.bak.mid", "Song.mid.bak"},
         {"x.mid_y.mid", "X.mid Y"},
         {"Track>Side A", "Track"},
+        {"Side A>/music/a.mid", "Side A"},
+        {"/music/Rock > Pop.mid", "Rock > Pop"}, // a Linux file name may hold ">"
+        {"/music/a>b/c_d.mid", "C D"},
         {"C:\\Music\\ABC.MID", "Abc"},
         {"C:\\Music\\bWV_988.mid", "BWV 988"},
         {"noextension", "Noextension"},

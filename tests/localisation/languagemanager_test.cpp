@@ -67,6 +67,23 @@ TEST(MessageLookup, MissingMessageShowsTheExactFallback)
     EXPECT_EQ(GetMessageText(S("ErrSomething")), expected);
 }
 
+TEST(MessageLookup, BeforeAnyLanguageIsLoadedMessagesAreTheShippedEnglish)
+{
+    // The start-up's first steps (the temporary folder) may need a message before the
+    // language file is read.
+    languageManager().Clear();
+    EXPECT_EQ(GetMessageText(S("ErrCannotCreateTempDir")),
+              S("Cannot create the folder for temporary files \"%s\"."));
+    TScriptedMessageService boxes;
+    ShowMessageById(S("ErrCannotCreateTempDir"), {S("/run/x")}, MB_ICONERROR);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, S("Cannot create the folder for temporary files \"/run/x\"."));
+    // Once a language is loaded, it alone speaks.
+    languageManager().LoadFromText("[Globals]\nOther=x\n");
+    EXPECT_TRUE(GetMessageText(S("ErrCannotCreateTempDir")).startsWith(S("[Cannot load message.")));
+    languageManager().Clear();
+}
+
 TEST(MessageLookup, HostilePlaceholdersNeverReadPastTheArguments)
 {
     const QVariantList one{S("a")};

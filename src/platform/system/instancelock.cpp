@@ -2,6 +2,7 @@
 
 #include "platform/system/tempfolder.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -22,7 +23,17 @@ QString systemError(const char *what, const QString &path)
 
 QString PrepareInstanceFolder(QString *error)
 {
-    TTempFolder folder = PreparePrivateTempFolder();
+    // Every start must find the running instance, so its folder has a name known in advance, in
+    // a place only the user can write to: the runtime folder, else the user's cache folder.
+    QString base = RuntimeFolder();
+    if (base.isEmpty()) {
+        QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+        if (cache.isEmpty() || QDir::isRelativePath(cache))
+            cache = QDir::homePath() + QStringLiteral("/.cache");
+        QDir().mkpath(cache);
+        base = QDir::cleanPath(cache) + QStringLiteral("/tonaria");
+    }
+    TTempFolder folder = PreparePrivateFolder(base);
     if (folder.ok) folder = PreparePrivateFolder(folder.path + QStringLiteral("/instance"));
     if (!folder.ok) {
         if (error) *error = QStringLiteral("Cannot use %1: %2").arg(folder.path, folder.error);

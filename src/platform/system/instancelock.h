@@ -8,11 +8,11 @@
 
 #include <QString>
 
-// The folder of the instance lock and the hand-off socket: "instance" in the program's
-// private temporary folder (PreparePrivateTempFolder(): per user, mode 0700, never a link).
-// A folder of its own, so that nothing unpacked into the temporary folder can take the name
-// of the lock file. Returns the path without a trailing "/", or an empty string with *error
-// set.
+// The folder of the instance lock and the hand-off socket: "instance" in the runtime folder's
+// "tonaria" ($XDG_RUNTIME_DIR), or without one in the user's cache folder's "tonaria"; each
+// private to the user (mode 0700, never a link, never someone else's). A folder of its own,
+// so that nothing unpacked into the temporary folder can take the name of the lock file.
+// Returns the path without a trailing "/", or an empty string with *error set.
 QString PrepareInstanceFolder(QString *error = nullptr);
 
 class TInstanceLock {

@@ -1,18 +1,13 @@
 #include "platform/system/mciextensions.h"
 
+#include "platform/system/asciicase.h"
+#include "platform/system/textdecoding.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 
 namespace {
-
-QString asciiLower(QString text)
-{
-    for (QChar &c : text) {
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
-    }
-    return text;
-}
 
 } // namespace
 
@@ -21,19 +16,19 @@ QList<TMciExtension> ParseMciExtensions(const QByteArray &iniText)
     QList<TMciExtension> pairs;
     QSet<QString> seen;
     bool inSection = false;
-    const QString text = QString::fromUtf8(iniText);
+    const QString text = DecodeText(iniText);
     for (QString line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(u';')) continue;
         if (line.startsWith(u'[')) {
             const qsizetype close = line.indexOf(u']');
             inSection =
-                close > 0 && asciiLower(line.mid(1, close - 1).trimmed()) == u"mci extensions";
+                close > 0 && AsciiLower(line.mid(1, close - 1).trimmed()) == u"mci extensions";
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');
         if (!inSection || eq <= 0) continue;
-        QString extension = asciiLower(line.left(eq).trimmed());
+        QString extension = AsciiLower(line.left(eq).trimmed());
         if (extension.startsWith(u'.')) extension.remove(0, 1);
         const QString device = line.mid(eq + 1).trimmed();
         if (extension.isEmpty() || device.isEmpty() || seen.contains(extension)) continue;

@@ -1,11 +1,13 @@
 #include "platform/system/registrystore.h"
 
+#include "platform/system/asciicase.h"
+#include "platform/system/atomicfile.h"
+#include "platform/system/textdecoding.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <functional>
@@ -24,11 +26,7 @@ namespace {
 // Names compare with the ASCII letters folded; other characters compare as they are.
 QString fold(const QString &name)
 {
-    QString folded = name;
-    for (QChar &c : folded) {
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + 32);
-    }
-    return folded;
+    return AsciiLower(name);
 }
 
 bool isControl(QChar c)
@@ -132,10 +130,11 @@ std::optional<QString> readQuoted(const QString &line, qsizetype &pos)
 // The hives a file may hold; sections of any other name are skipped.
 bool isHiveName(const QString &name)
 {
-    static const char *const hives[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
-                                        "HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
-    for (const char *hive : hives) {
-        if (name.compare(QLatin1String(hive), Qt::CaseInsensitive) == 0) return true;
+    static const char16_t *const hives[] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER",
+                                            u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
+                                            u"HKEY_CURRENT_CONFIG"};
+    for (const char16_t *hive : hives) {
+        if (SameAsciiNoCase(name, hive)) return true;
     }
     return false;
 }
@@ -150,32 +149,6 @@ std::optional<std::uint32_t> parseDword(const QString &digits)
         value = value * 16 + std::uint32_t(d);
     }
     return value;
-}
-
-QString decodeText(const QByteArray &bytes)
-{
-    if (bytes.startsWith("\xFF\xFE")) {
-        QStringDecoder decoder(QStringDecoder::Utf16LE);
-        return decoder.decode(bytes.mid(2));
-    }
-    if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
-    return QString::fromUtf8(bytes);
-}
-
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) lines.append(text.mid(start));
-    return lines;
 }
 
 } // namespace
@@ -473,7 +446,7 @@ void TRegistryStore::parseValueLine(TKey *key, const QString &line, const QStrin
     QString data = line.mid(pos + 1).trimmed();
 
     // Binary values may run over several lines, each but the last ending in a backslash.
-    if (data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
+    if (SameAsciiNoCase(QStringView(data).left(3), u"hex")) {
         while (data.endsWith(u'\\') && i + 1 < lines.size()) {
             data.chop(1);
             data += lines[++i].trimmed();
@@ -483,7 +456,7 @@ void TRegistryStore::parseValueLine(TKey *key, const QString &line, const QStrin
     if (data == QLatin1String("-"))
         return; // the registry editor's mark for a deleted value: nothing to keep
     TValue value{name, TKind::Other, 0, QString()};
-    if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+    if (SameAsciiNoCase(QStringView(data).left(6), u"dword:")) {
         if (const auto dword = parseDword(data.mid(6).trimmed())) {
             value.kind = TKind::Dword;
             value.dword = *dword;
@@ -506,7 +479,7 @@ void TRegistryStore::parseValueLine(TKey *key, const QString &line, const QStrin
 void TRegistryStore::parse(const QByteArray &bytes)
 {
     clear();
-    const QStringList lines = splitLines(decodeText(bytes));
+    const QStringList lines = SplitTextLines(DecodeText(bytes));
     TKey *current = nullptr;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
@@ -552,11 +525,9 @@ bool TRegistryStore::load(QString *error)
             *error = QStringLiteral("Cannot read the settings file %1: %2").arg(filePath_, why);
         return false;
     };
-    if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
-    if (file.size() > kMaxFileSize) return fail(QStringLiteral("the file is too large"));
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize) return fail(QStringLiteral("the file is too large"));
-    if (file.error() != QFileDevice::NoError) return fail(file.errorString());
+    QByteArray bytes;
+    QString reason;
+    if (!ReadWholeFile(filePath_, kMaxFileSize, bytes, reason)) return fail(reason);
     parse(bytes);
     return true;
 }
@@ -579,13 +550,8 @@ bool TRegistryStore::save(QString *error)
         // A settings folder of our own making is private to the user.
         ::chmod(QFile::encodeName(folder).constData(), 0700);
     }
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-    if (::fchmod(file.handle(), 0600) != 0)
-        return fail(QStringLiteral("cannot make the file private"));
-    const QByteArray text = toText();
-    if (file.write(text) != text.size()) return fail(file.errorString());
-    if (!file.commit()) return fail(file.errorString());
+    QString reason;
+    if (!WriteFileAtomically(filePath_, toText(), reason, 0600)) return fail(reason);
     modified_ = false;
     return true;
 }

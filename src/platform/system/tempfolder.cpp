@@ -5,16 +5,56 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
-TTempFolder PreparePrivateTempFolder()
+namespace {
+
+QString SystemReason()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A new folder of a name no one can guess, made by the system in one step with mode 0700.
+TTempFolder FreshPrivateFolder()
+{
+    QString base = qEnvironmentVariable("TMPDIR");
+    if (base.isEmpty() || QDir::isRelativePath(base) || !QFileInfo(base).isDir())
+        base = QStringLiteral("/tmp");
+    QByteArray name = QFile::encodeName(QDir::cleanPath(base) + QStringLiteral("/tonaria-XXXXXX"));
+    TTempFolder folder;
+    if (!::mkdtemp(name.data())) {
+        folder.error = SystemReason();
+        folder.refused = QFile::decodeName(name);
+        return folder;
+    }
+    folder.path = QFile::decodeName(name);
+    folder.ok = true;
+    return folder;
+}
+
+} // namespace
+
+QString RuntimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && !QDir::isRelativePath(runtime) && QFileInfo(runtime).isDir())
-        return PreparePrivateFolder(QDir::cleanPath(runtime) + QStringLiteral("/tonaria"));
-    return PreparePrivateFolder(QStringLiteral("/tmp/tonaria-%1").arg(::getuid()));
+    if (runtime.isEmpty() || QDir::isRelativePath(runtime) || !QFileInfo(runtime).isDir())
+        return {};
+    return QDir::cleanPath(runtime) + QStringLiteral("/tonaria");
+}
+
+TTempFolder PreparePrivateTempFolder()
+{
+    const QString usual = RuntimeFolder();
+    if (usual.isEmpty()) return FreshPrivateFolder();
+    const TTempFolder runtime = PreparePrivateFolder(usual);
+    if (runtime.ok) return runtime;
+    TTempFolder fresh = FreshPrivateFolder();
+    fresh.refused = runtime.path;
+    fresh.error = fresh.ok ? runtime.error : runtime.error + QStringLiteral("; ") + fresh.error;
+    return fresh;
 }
 
 TTempFolder PreparePrivateFolder(const QString &path)
@@ -29,16 +69,14 @@ TTempFolder PreparePrivateFolder(const QString &path)
         return folder;
     };
 
-    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) return fail(SystemReason());
     struct stat st {};
-    if (::lstat(name.constData(), &st) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    if (::lstat(name.constData(), &st) != 0) return fail(SystemReason());
     if (S_ISLNK(st.st_mode)) return fail(QStringLiteral("it is a symbolic link"));
     if (!S_ISDIR(st.st_mode)) return fail(QStringLiteral("it is not a folder"));
     if (st.st_uid != ::getuid()) return fail(QStringLiteral("it belongs to another user"));
     if ((st.st_mode & 07777) != 0700 && ::chmod(name.constData(), 0700) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return fail(SystemReason());
     folder.ok = true;
     return folder;
 }

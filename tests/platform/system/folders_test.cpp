@@ -1,3 +1,4 @@
+#include "platform/system/instancelock.h"
 #include "platform/system/mciextensions.h"
 #include "platform/system/programfolder.h"
 #include "platform/system/tempfolder.h"
@@ -74,6 +75,47 @@ TEST(ProgramFolder, SeedingGivesMissingFilesAndNeverOverwrites)
     EXPECT_TRUE(SeedProgramFolder(shipped, shipped).copied.isEmpty());
 }
 
+TEST(ProgramFolder, ShippedFilesStayCurrentUnlessTheUserChangedThem)
+{
+    TTestEnvironment env;
+    const QString shipped = env.scratch() + QStringLiteral("shipped/");
+    const QString english = QStringLiteral("Lang/English.tlg");
+    writeFile(shipped + english, "[Globals]\r\nA=1\r\n");
+    writeFile(shipped + QStringLiteral("mci.ini"), "[mci extensions]\r\nmid=sequencer\r\n");
+    ASSERT_EQ(SeedProgramFolder(env.home(), shipped).copied.size(), 2);
+
+    // A newer program: the untouched copy follows it, the one the user edited stays his.
+    writeFile(shipped + english, "[Globals]\r\nA=1\r\nB=2\r\n");
+    writeFile(shipped + QStringLiteral("mci.ini"), "[mci extensions]\r\nkar=sequencer\r\n");
+    writeFile(env.home() + QStringLiteral("mci.ini"), "the user's table");
+    TSeedResult result = SeedProgramFolder(env.home(), shipped);
+    EXPECT_EQ(result.updated, QStringList{english});
+    EXPECT_TRUE(result.copied.isEmpty() && result.failed.isEmpty());
+    EXPECT_EQ(TTestEnvironment::readFile(env.home() + english), "[Globals]\r\nA=1\r\nB=2\r\n");
+    EXPECT_EQ(TTestEnvironment::readFile(env.home() + QStringLiteral("mci.ini")),
+              "the user's table");
+
+    // And it stays his at every later start, whatever the program ships.
+    writeFile(shipped + QStringLiteral("mci.ini"), "a third table");
+    EXPECT_TRUE(SeedProgramFolder(env.home(), shipped).updated.isEmpty());
+    EXPECT_EQ(TTestEnvironment::readFile(env.home() + QStringLiteral("mci.ini")),
+              "the user's table");
+
+    // A folder given its files before the program kept a record: a copy that is as shipped is
+    // recognised and follows later versions; any other content is the user's.
+    const TTestEnvironment older;
+    const QString home = older.home();
+    writeFile(home + english, TTestEnvironment::readFile(shipped + english));
+    writeFile(home + QStringLiteral("mci.ini"), "edited by hand");
+    result = SeedProgramFolder(home, shipped);
+    EXPECT_TRUE(result.updated.isEmpty() && result.copied.isEmpty());
+    writeFile(shipped + english, "[Globals]\r\nC=3\r\n");
+    result = SeedProgramFolder(home, shipped);
+    EXPECT_EQ(result.updated, QStringList{english});
+    EXPECT_EQ(TTestEnvironment::readFile(home + english), "[Globals]\r\nC=3\r\n");
+    EXPECT_EQ(TTestEnvironment::readFile(home + QStringLiteral("mci.ini")), "edited by hand");
+}
+
 TEST(MciExtensions, ReadsItsSectionInFileOrder)
 {
     const auto pairs = ParseMciExtensions("[other]\nmid=wrong\n"
@@ -132,8 +174,92 @@ TEST(TempFolder, PrivateAndRefusedWhenSomeoneElsesOrALink)
         EXPECT_FALSE(PreparePrivateFolder(foreign).ok);
     }
 
-    qputenv("XDG_RUNTIME_DIR", env.scratch().toUtf8());
-    EXPECT_EQ(PreparePrivateTempFolder().path, env.scratch() + QStringLiteral("tonaria"));
+}
+
+namespace {
+
+// Files and folders below a folder, at any depth.
+QStringList Contents(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+bool IsPrivateFolderOfOurs(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 07777) == 0700;
+}
+
+} // namespace
+
+TEST(TempFolder, AFolderThatIsNotOursIsPassedOverForAFreshPrivateOne)
+{
+    TTestEnvironment env;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTmp = qgetenv("TMPDIR");
+    const QString runtime = env.scratch() + QStringLiteral("run");
+    const QString fresh = env.scratch() + QStringLiteral("tmp");
+    QDir().mkpath(runtime);
+    QDir().mkpath(fresh);
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    qputenv("TMPDIR", fresh.toUtf8());
+    const QString usual = runtime + QStringLiteral("/tonaria");
+
+    TTempFolder folder = PreparePrivateTempFolder();
+    EXPECT_EQ(folder.path, usual);
+    EXPECT_TRUE(folder.ok && folder.refused.isEmpty());
+    ASSERT_TRUE(QDir().rmdir(usual));
+
+    // Someone else's folder in its place (made as root for another user), then a link to a
+    // folder someone else can read: neither is written into.
+    QStringList planted;
+    if (::getuid() == 0) planted << QStringLiteral("foreign");
+    planted << QStringLiteral("link");
+    for (const QString &kind : planted) {
+        const QString victim = env.scratch() + kind;
+        QDir().mkpath(victim);
+        ::chmod(QFile::encodeName(victim).constData(), 0777);
+        if (kind == QStringLiteral("foreign")) {
+            ASSERT_EQ(::rename(QFile::encodeName(victim).constData(),
+                               QFile::encodeName(usual).constData()),
+                      0);
+            ASSERT_EQ(::chown(QFile::encodeName(usual).constData(), 12345, 12345), 0);
+        } else {
+            ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(),
+                                QFile::encodeName(usual).constData()),
+                      0);
+        }
+        folder = PreparePrivateTempFolder();
+        ASSERT_TRUE(folder.ok) << folder.error.toStdString();
+        EXPECT_EQ(folder.refused, usual) << kind.toStdString();
+        EXPECT_FALSE(folder.error.isEmpty());
+        EXPECT_TRUE(folder.path.startsWith(fresh + QStringLiteral("/tonaria-")));
+        EXPECT_TRUE(IsPrivateFolderOfOurs(folder.path));
+        EXPECT_TRUE(Contents(usual).isEmpty()) << kind.toStdString();
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(usual).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0777u); // not narrowed either: it is not ours to change
+        ::unlink(QFile::encodeName(usual).constData());
+        ::rmdir(QFile::encodeName(usual).constData());
+    }
+
+    // Without a runtime folder every run gets a folder of a name no one can prepare for it.
     qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(PreparePrivateTempFolder().path, QStringLiteral("/tmp/tonaria-%1").arg(::getuid()));
+    const TTempFolder one = PreparePrivateTempFolder(), two = PreparePrivateTempFolder();
+    EXPECT_TRUE(one.ok && two.ok && one.refused.isEmpty());
+    EXPECT_NE(one.path, two.path);
+    EXPECT_TRUE(IsPrivateFolderOfOurs(one.path) && IsPrivateFolderOfOurs(two.path));
+    EXPECT_TRUE(one.path.startsWith(fresh + QStringLiteral("/tonaria-")));
+    // The instance lock still needs a name every start can find: the user's cache folder.
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", (env.scratch() + QStringLiteral("cache")).toUtf8());
+    EXPECT_EQ(PrepareInstanceFolder(), env.scratch() + QStringLiteral("cache/tonaria/instance"));
+    EXPECT_TRUE(IsPrivateFolderOfOurs(env.scratch() + QStringLiteral("cache/tonaria")));
+    qputenv("XDG_CACHE_HOME", oldCache);
+    if (oldCache.isEmpty()) qunsetenv("XDG_CACHE_HOME");
+
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("TMPDIR", oldTmp);
+    if (oldRuntime.isEmpty()) qunsetenv("XDG_RUNTIME_DIR");
+    if (oldTmp.isEmpty()) qunsetenv("TMPDIR");
 }

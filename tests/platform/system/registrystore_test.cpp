@@ -206,6 +206,25 @@ TEST(RegistryStore, SavesAtomicallyAsPrivateReadableText)
               QStringLiteral("text"));
 }
 
+TEST(RegistryStore, StringsFromAWindowsCodePageSurviveASave)
+{
+    TTestEnvironment env;
+    const QString path = env.writeFile(QStringLiteral("registry.reg"),
+                                       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\P]\r\n"
+                                       "\"SUProxyPassword\"=\"p\xe4\xdf\x80rd\"\r\n");
+    TRegistryStore store(path);
+    ASSERT_TRUE(store.load());
+    const QString password = QStringLiteral("p\u00e4\u00df\u20acrd");
+    EXPECT_EQ(store.readString(CU, QStringLiteral("P"), QStringLiteral("SUProxyPassword")),
+              password);
+    store.writeDword(CU, QStringLiteral("P"), QStringLiteral("SUProxyPort"), 8080);
+    ASSERT_TRUE(store.save());
+    EXPECT_TRUE(TTestEnvironment::readFile(path).contains("p\xc3\xa4\xc3\x9f\xe2\x82\xacrd"));
+    TRegistryStore back(path);
+    ASSERT_TRUE(back.load());
+    EXPECT_EQ(back.readString(CU, QStringLiteral("P"), QStringLiteral("SUProxyPassword")), password);
+}
+
 TEST(RegistryStore, AnUnreadableFileIsNeverOverwritten)
 {
     TTestEnvironment env;
