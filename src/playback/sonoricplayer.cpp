@@ -161,10 +161,15 @@ void TSonoricPlayer::PlayMIDIReset()
         }
     }
 
-    // The reset file is a MIDI file for the sequencer, whichever device plays the medium.
+    // The reset file plays on the sequencer the title will play on (a synthesizer on a MIDI
+    // port keeps the last song's instruments otherwise); a title whose file picks its device
+    // plays on the built-in one.
+    const bool namedSequencer = !device_->IsAny && device_->Kind == TSPDeviceInfo::KindMci &&
+                                device_->DeviceType == std::int32_t(MCI_DEVTYPE_SEQUENCER);
+    const QByteArray type = namedSequencer ? device_->Name.toUtf8() : QByteArray("sequencer");
     const QByteArray path = fileMIDIReset_.toUtf8();
     MCI_OPEN_PARMS open{};
-    open.lpstrDeviceType = "sequencer";
+    open.lpstrDeviceType = type.constData();
     open.lpstrElementName = path.constData();
     open.lpstrAlias = Alias;
     const MCIERROR openError =
