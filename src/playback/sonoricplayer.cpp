@@ -186,11 +186,15 @@ void TSonoricPlayer::PlayMIDIReset()
         }
     }
 
-    // The reset file is a MIDI file for the sequencer, whichever device plays the medium.
+    // The reset file plays on the sequencer the title will play on (a synthesizer on a MIDI
+    // port keeps the last song's instruments otherwise); a title whose file picks its device
+    // plays on the built-in one.
+    const bool namedSequencer = !device_->IsAny && device_->Kind == TSPDeviceInfo::KindMci &&
+                                device_->DeviceType == std::int32_t(MCI_DEVTYPE_SEQUENCER);
     TMciLayer &layer = TMciLayer::instance();
     TMciOpenRequest open;
     open.flags = MCI_OPEN_TYPE | MCI_OPEN_ALIAS | MCI_OPEN_ELEMENT | MCI_WAIT;
-    open.deviceType = QStringLiteral("sequencer");
+    open.deviceType = namedSequencer ? device_->Name : QStringLiteral("sequencer");
     open.element = fileMIDIReset_;
     open.alias = QString::fromLatin1(Alias);
     MCIDEVICEID resetId = 0;

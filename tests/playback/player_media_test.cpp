@@ -4,13 +4,18 @@
 
 #include "support/testenv.h"
 
+#include "platform/mci/mcilayer.h"
 #include "platform/midi/midifile.h"
+#include "platform/midiout/midioutsystem.h"
+#include "platform/midiout/midiportdevices.h"
+#include "platform/midiout/recordingmidiout.h"
 #include "platform/system/messageservice.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -97,6 +102,44 @@ TEST_F(PlayerMediaTest, TheResetFilePlaysBeforeMidiTitlesOnly)
     player.Open();
     EXPECT_EQ(log, QStringList({QStringLiteral("Before"), QStringLiteral("After")}));
     EXPECT_TRUE(messages.boxes().empty());
+}
+
+TEST_F(PlayerMediaTest, TheResetFileGoesToThePortTheTitlePlaysOn)
+{
+    const QString portName = QStringLiteral("Test Keyboard: Port 0");
+    TMidiOutSystem outputs;
+    auto port = std::make_shared<TRecordingMidiOut>(portName.toStdString());
+    outputs.addDevice(port);
+    ASSERT_EQ(RegisterMidiPortDevices(TMciLayer::instance(), outputs), 1);
+
+    player.SetFileMIDIReset(ResetFile());
+    player.AnalyzeMCIDevices();
+    player.SetDevice(player.FindDeviceByName(MidiPortDeviceName(portName)));
+    player.SetFilename(env.writeFile("song.mid", MidiFileBytes(300)));
+    player.Open();
+    player.Play();
+    auto firstNote = [&] {
+        const auto entries = port->entries();
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].kind == TRecordingMidiOut::TEntry::Short &&
+                (entries[i].message.status & 0xF0) == 0x90 && entries[i].message.data2 != 0)
+                return i;
+        return entries.size();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return firstNote() < port->entries().size(); }));
+    const auto entries = port->entries();
+    const auto reset = std::find_if(entries.begin(), entries.end(), [](const auto &entry) {
+        return entry.kind == TRecordingMidiOut::TEntry::Long && !entry.data.empty() &&
+               entry.data.front() == 0xF0;
+    });
+    ASSERT_NE(reset, entries.end()) << "the reset's SysEx reached the port";
+    EXPECT_LT(std::size_t(reset - entries.begin()), firstNote());
+    EXPECT_EQ(log, QStringList({QStringLiteral("Before"), QStringLiteral("After")}));
+
+    // The port list goes after the layer that plays on it.
+    player.Close();
+    TMciLayer::shutdown();
+    outputs.removeDevice(port);
 }
 
 TEST_F(PlayerMediaTest, AResetFileThatDoesNotOpenIsReportedAndTheTitleStillOpens)

@@ -1,6 +1,7 @@
 #include "platform/audio/audiomixer.h"
 
 #include "platform/audio/audiosource.h"
+#include "platform/audio/audiowake.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,6 +27,28 @@ int peakLevel(float magnitude) noexcept
 
 TAudioMixer::TAudioMixer() = default;
 
+void TAudioMixer::limit(float *out, int frames, int sampleRate) noexcept
+{
+    // The gain falls at once to what keeps a frame under the ceiling, and recovers with a time
+    // constant of ReleaseSeconds: a loud passage is turned down as a whole instead of having its
+    // peaks cut off. Both channels share the gain, so the stereo image stays where it is.
+    const float release = 1.0f - std::exp(-1.0f / (ReleaseSeconds * float(sampleRate)));
+    float gain = limiterGain_;
+    for (int i = 0; i < frames; ++i) {
+        float &l = out[2 * i];
+        float &r = out[2 * i + 1];
+        // Not-a-number and infinity are no sound at all.
+        if (!std::isfinite(l)) l = 0.0f;
+        if (!std::isfinite(r)) r = 0.0f;
+        const float peak = std::max(std::fabs(l), std::fabs(r));
+        const float wanted = peak > Ceiling ? Ceiling / peak : 1.0f;
+        gain = wanted < gain ? wanted : gain + (wanted - gain) * release;
+        l *= gain;
+        r *= gain;
+    }
+    limiterGain_ = gain;
+}
+
 bool TAudioMixer::attach(TAudioSource *source)
 {
     if (!source) return false;
@@ -39,6 +62,7 @@ bool TAudioMixer::attach(TAudioSource *source)
         TAudioSource *expected = nullptr;
         if (slot.source.compare_exchange_strong(expected, source)) {
             attached_.fetch_add(1);
+            wakeAudioOutputs();
             return true;
         }
     }
@@ -98,29 +122,32 @@ bool TAudioMixer::render(float *out, int frames, int sampleRate, EmptyBlock empt
 
     const std::int64_t blockStart = frames_.load(std::memory_order_relaxed);
     bool mixedAny = false;
+    bool idle = true;
     blockSeq_.fetch_add(1); // odd: inside a block
     for (Slot &slot : slots_) {
         TAudioSource *source = slot.source.load();
         if (!source) continue;
+        if (!source->isReady()) {
+            idle = false;
+            continue;
+        }
         if (slot.start.load(std::memory_order_relaxed) < 0) slot.start.store(blockStart);
         source->mixInto(out, frames, sampleRate);
         mixedAny = true;
+        // Asked here, inside the block, where a detach cannot take the source away.
+        idle = idle && source->isIdle();
     }
+    idle_.store(idle, std::memory_order_release);
     if (!mixedAny && empty == EmptyBlock::Skip) {
         blockSeq_.fetch_add(1);
         return false;
     }
 
     float left = 0.0f, right = 0.0f;
+    limit(out, frames, sampleRate);
     for (int i = 0; i < samples; i += 2) {
-        float l = out[i], r = out[i + 1];
-        // Not-a-number fails both comparisons and becomes silence.
-        l = l > 1.0f ? 1.0f : (l >= -1.0f ? l : (l < -1.0f ? -1.0f : 0.0f));
-        r = r > 1.0f ? 1.0f : (r >= -1.0f ? r : (r < -1.0f ? -1.0f : 0.0f));
-        out[i] = l;
-        out[i + 1] = r;
-        left = std::max(left, std::fabs(l));
-        right = std::max(right, std::fabs(r));
+        left = std::max(left, std::fabs(out[i]));
+        right = std::max(right, std::fabs(out[i + 1]));
     }
     raisePeak(peakLeft_, peakLevel(left));
     raisePeak(peakRight_, peakLevel(right));

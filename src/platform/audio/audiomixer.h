@@ -23,6 +23,10 @@ public:
     static constexpr int MaxSources = 16;
     // The level a full-scale sample shows on the peak scale.
     static constexpr int FullScale = 32768;
+    // The highest level the mix ever reaches (-1 dBFS): louder sums are turned down, never cut.
+    static constexpr float Ceiling = 0.891f;
+    // How fast the mix's gain recovers once a loud passage is over.
+    static constexpr float ReleaseSeconds = 0.15f;
 
     TAudioMixer();
     TAudioMixer(const TAudioMixer &) = delete;
@@ -35,18 +39,25 @@ public:
     std::int64_t framesRendered() const { return frames_.load(std::memory_order_acquire); }
     TAudioPeaks takePeaks();
     int attachedCount() const { return attached_.load(std::memory_order_acquire); }
+    // True when, at the end of the last block, no attached source had anything to add (none
+    // attached, or all of them idle). Any thread.
+    bool wasIdle() const noexcept { return idle_.load(std::memory_order_acquire); }
 
     // What render() does when no source is attached: renders silence and moves the clock (a
     // device that keeps time), or skips the block and leaves the clock where it is.
     enum class EmptyBlock { Render, Skip };
 
     // Audio thread: writes the next `frames` stereo frames of the mix to `out` (interleaved,
-    // overwritten, clamped to -1..1), updates the peaks and advances the clock by `frames`.
+    // overwritten, limited to +-Ceiling), updates the peaks and advances the clock by `frames`.
     // Returns false, with `out` silent and the clock unmoved, for a skipped empty block.
     bool render(float *out, int frames, int sampleRate,
                 EmptyBlock empty = EmptyBlock::Render) noexcept;
 
 private:
+    // Audio thread: turns the block down where it would pass the ceiling (a sample that is not
+    // a number becomes 0).
+    void limit(float *out, int frames, int sampleRate) noexcept;
+
     struct Slot {
         std::atomic<TAudioSource *> source{nullptr};
         // Output frame of the source's first frame; -1 until the audio thread first mixes it.
@@ -60,4 +71,6 @@ private:
     std::atomic<std::uint64_t> blockSeq_{0};
     std::atomic<int> peakLeft_{0};
     std::atomic<int> peakRight_{0};
+    std::atomic<bool> idle_{true};
+    float limiterGain_ = 1.0f; // audio thread only
 };

@@ -6,8 +6,10 @@
 //   "sdl"        the sound card through SDL2 (PulseAudio, PipeWire or ALSA underneath). With no
 //                usable device it falls back to "null" and says so in one line.
 //   "null"       no device: a thread of its own renders the mix into a scratch buffer at the pace
-//                of the steady clock, so sources and the output clock advance in real time.
-//   "wav:PATH"   as "null", and the mix is written to the WAV file PATH (32-bit float, stereo) by
+//                of the steady clock, so sources and the output clock advance in real time;
+//                while every source is idle the thread sleeps and the clock stands still.
+//   "wav:PATH"   as "null" (but its clock keeps real time throughout, so the file holds the
+//                silences too), and the mix is written to the WAV file PATH (32-bit float, stereo) by
 //                a writer thread. A file that cannot be written falls back to "null".
 //   "render:PATH" no pacing: a thread renders as fast as the machine allows into the WAV file
 //                PATH, and only while at least one source is attached (time stands still while
@@ -15,9 +17,10 @@
 //                fallback: a file that cannot be written makes create() fail.
 //
 // Format: stereo, interleaved 32-bit float, at 44100 or 48000 frames per second, fixed while the
-// output exists. The mix is the sum of the sources, clamped to -1..1 once, at the end of each
-// block (a sample that is not a number becomes 0); the peaks, the device and the files all see
-// the clamped mix.
+// output exists. The mix is the sum of the sources, put through a limiter once, at the end of
+// each block: a sum that would pass -1 dBFS is turned down smoothly and recovers within a few
+// hundred milliseconds, so the mix never reaches full scale (a sample that is not a number
+// becomes 0); the peaks, the device and the files all see the limited mix.
 //
 // Threads: the output is created and destroyed on a control thread (normally the main thread).
 // attach(), detach(), peaks(), stop() and the clock may be called from any thread other than the
@@ -37,6 +40,9 @@
 #include <memory>
 
 #include "platform/audio/audiomixer.h"
+#include "platform/audio/audioretirer.h"
+
+#include <chrono>
 
 class TAudioSource;
 
@@ -87,6 +93,17 @@ public:
     // rendering. Returns false when the source was not attached. Never from the audio thread.
     bool detach(TAudioSource *source) { return mixer_.detach(source); }
 
+    // Lets an attached source go once it is idle (its tail has died away, a fade has ended),
+    // then destroys `owner`, which keeps the source alive. Returns at once; the source leaves
+    // the mix and the owner is destroyed on another thread, or when the output goes.
+    void retire(TAudioSource *source, std::shared_ptr<void> owner)
+    {
+        retirer_.retire(source, std::move(owner));
+    }
+    // Waits until every retired source has left the mix, at most `limit`: the program lets the
+    // last tail ring before it ends. True when none is left.
+    bool waitForTails(std::chrono::milliseconds limit) { return retirer_.waitUntilEmpty(limit); }
+
     // The output frame at which the source's first frame lands, or -1 while the source is not
     // attached or has not been mixed yet. Any thread.
     std::int64_t startFrame(const TAudioSource *source) const { return mixer_.startFrame(source); }
@@ -125,4 +142,6 @@ protected:
 private:
     const int sampleRate_;
     TAudioMixer mixer_;
+    // After the mixer: the tails leave the mix before it goes.
+    TAudioRetirer retirer_{mixer_};
 };

@@ -14,4 +14,14 @@ public:
     // nominal range -1 to 1). A silent or paused source adds nothing. `sampleRate` is the output's
     // rate and does not change while the source is attached.
     virtual void mixInto(float *out, int frames, int sampleRate) noexcept = 0;
+
+    // True while the source adds nothing and will add nothing until its owner commands it
+    // again; such a command calls wakeAudioOutputs(). An output whose sources are all idle lets
+    // its clock stand still. Any thread; never blocks.
+    virtual bool isIdle() const noexcept { return false; }
+
+    // False while the source cannot sound yet (its instrument is still loading): the mixer does
+    // not call it, and its first frame lands where it is first called once ready. Any thread;
+    // never blocks.
+    virtual bool isReady() const noexcept { return true; }
 };

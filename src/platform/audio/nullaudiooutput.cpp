@@ -1,5 +1,7 @@
 #include "platform/audio/nullaudiooutput.h"
 
+#include "platform/audio/audiowake.h"
+
 #include <chrono>
 
 namespace {
@@ -15,13 +17,15 @@ Clock::time_point dueTime(Clock::time_point origin, std::int64_t frame, int samp
 
 } // namespace
 
-TNullAudioOutput::TNullAudioOutput(int sampleRate) : TNullAudioOutput(sampleRate, DeferStart{})
+TNullAudioOutput::TNullAudioOutput(int sampleRate)
+    : TNullAudioOutput(sampleRate, DeferStart{}, Idle::Sleep)
 {
     startPacing();
 }
 
-TNullAudioOutput::TNullAudioOutput(int sampleRate, DeferStart)
-    : TAudioOutput(sampleRate), scratch_(std::size_t(sampleRate / 100) * Channels)
+TNullAudioOutput::TNullAudioOutput(int sampleRate, DeferStart, Idle idle)
+    : TAudioOutput(sampleRate), scratch_(std::size_t(sampleRate / 100) * Channels),
+      sleepsWhenIdle_(idle == Idle::Sleep)
 {
 }
 
@@ -45,6 +49,7 @@ void TNullAudioOutput::blockRendered(const float *, int, std::int64_t) noexcept 
 void TNullAudioOutput::stopPacing()
 {
     quit_.store(true);
+    wakeAudioOutputs();
     if (thread_.joinable()) thread_.join();
     running_.store(false);
 }
@@ -68,10 +73,26 @@ void TNullAudioOutput::run() noexcept
             originFrame = rendered;
             due = rendered + blockFrames;
         }
+        bool idle = false;
         while (rendered + blockFrames <= due && !quit_.load(std::memory_order_relaxed)) {
+            // Read before the block, so that a wake after the block has looked at the sources
+            // still ends the sleep below.
+            const std::uint32_t wakes = audioWakeCount();
             mixer().render(scratch_.data(), blockFrames, rate);
             blockRendered(scratch_.data(), blockFrames, rendered);
             rendered += blockFrames;
+            if (sleepsWhenIdle_ && mixer().wasIdle()) {
+                // Nothing to play: the clock stands still until something may sound again.
+                while (!quit_.load() && audioWakeCount() == wakes)
+                    waitForAudioWake(wakes);
+                idle = true;
+                break;
+            }
+        }
+        if (idle) {
+            origin = Clock::now();
+            originFrame = rendered;
+            continue;
         }
         std::this_thread::sleep_until(dueTime(origin, rendered + blockFrames - originFrame, rate));
     }

@@ -2,7 +2,9 @@
 // The output without a device: a pacing thread renders the mix block by block at the pace of the
 // steady clock, so sources and the output clock advance in real time and nothing is heard.
 // A machine that falls asleep or a thread that is starved does not make the output race to catch
-// up: a lag of more than half a second is dropped, as a sound card would drop it.
+// up: a lag of more than half a second is dropped, as a sound card would drop it. While every
+// source is idle (or none is attached) the thread sleeps and the clock stands still; a wake
+// (wakeAudioOutputs()) starts it again.
 //
 // Threads: as TAudioOutput. The pacing thread is this output's audio thread; blockRendered() runs
 // on it.
@@ -28,7 +30,9 @@ protected:
     // For derived outputs: does not start the pacing thread; the derived constructor calls
     // startPacing() once everything blockRendered() uses is in place.
     struct DeferStart {};
-    TNullAudioOutput(int sampleRate, DeferStart);
+    // Whether the clock stands still while every source is idle, or keeps real time throughout.
+    enum class Idle { Sleep, KeepTime };
+    TNullAudioOutput(int sampleRate, DeferStart, Idle idle);
     void startPacing();
 
     // Audio thread: each rendered block of the mix, `frames` interleaved stereo frames whose
@@ -43,6 +47,7 @@ private:
     void run() noexcept;
 
     std::vector<float> scratch_;
+    const bool sleepsWhenIdle_;
     std::atomic<bool> running_{true};
     std::atomic<bool> quit_{false};
     std::thread thread_;

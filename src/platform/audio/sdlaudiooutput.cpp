@@ -1,13 +1,19 @@
 #include "platform/audio/sdlaudiooutput.h"
 
+#include "platform/audio/audiowake.h"
+
 #include <SDL2/SDL.h>
 #include <alsa/asoundlib.h>
+
+#include <chrono>
 
 namespace {
 
 constexpr int PreferredRate = 48000;
 // About 21 ms at 48 kHz: short enough for the peak meter to follow, long enough not to starve.
 constexpr int BufferFrames = 1024;
+// How often a playing device looks whether its sources have all gone idle.
+constexpr std::chrono::milliseconds IdleCheck{100};
 
 bool usableRate(int rate)
 {
@@ -79,6 +85,7 @@ std::unique_ptr<TSdlAudioOutput> TSdlAudioOutput::open(QString *error)
         device, have.freq, have.samples ? have.samples : BufferFrames, std::move(target)));
     output->target_->output = output.get();
     SDL_PauseAudioDevice(device, 0);
+    output->watcher_ = std::thread([raw = output.get()] { raw->watchIdle(); });
     return output;
 }
 
@@ -97,6 +104,13 @@ TSdlAudioOutput::~TSdlAudioOutput()
 void TSdlAudioOutput::stop()
 {
     if (device_ == 0) return;
+    {
+        std::lock_guard lock(watchMutex_);
+        quit_ = true;
+    }
+    watchWake_.notify_all();
+    wakeAudioOutputs();
+    if (watcher_.joinable()) watcher_.join();
     // Closing waits for a callback in progress; none runs afterwards.
     SDL_CloseAudioDevice(device_);
     device_ = 0;
@@ -105,7 +119,27 @@ void TSdlAudioOutput::stop()
 
 bool TSdlAudioOutput::isRunning() const
 {
-    return device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_PLAYING;
+    // A device paused while nothing plays is still running.
+    return device_ != 0 && SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED;
+}
+
+void TSdlAudioOutput::watchIdle()
+{
+    std::unique_lock lock(watchMutex_);
+    while (!quit_) {
+        // Blocks rendered after this reading tell whether a wake since then found work.
+        const std::uint32_t wakes = audioWakeCount();
+        const std::int64_t frames = framesRendered();
+        watchWake_.wait_for(lock, IdleCheck, [this] { return quit_; });
+        if (quit_) break;
+        // Two blocks later the mixer has looked at every source after the wake count was read.
+        if (framesRendered() < frames + 2 * bufferFrames_ || !mixer().wasIdle()) continue;
+        lock.unlock();
+        SDL_PauseAudioDevice(device_, 1);
+        waitForAudioWake(wakes);
+        SDL_PauseAudioDevice(device_, 0);
+        lock.lock();
+    }
 }
 
 void TSdlAudioOutput::callback(void *target, std::uint8_t *stream, int bytes)

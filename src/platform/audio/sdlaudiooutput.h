@@ -3,13 +3,19 @@
 // them; SDL_AUDIODRIVER chooses one). Stereo float at the device's rate when that is 44100 or
 // 48000, else at 48000 with SDL converting.
 //
+// While every source is idle the device is paused, so no audio clock runs; a wake
+// (wakeAudioOutputs()) starts it again at once.
+//
 // Threads: as TAudioOutput. SDL's audio thread is this output's audio thread: its callback calls
-// the mixer and nothing else.
+// the mixer and nothing else. A watcher thread of this output pauses and resumes the device.
 #include "platform/audio/audiooutput.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 class TSdlAudioOutput : public TAudioOutput {
 public:
@@ -33,8 +39,13 @@ private:
     TSdlAudioOutput(std::uint32_t device, int sampleRate, int bufferFrames,
                     std::unique_ptr<CallbackTarget> target);
     static void callback(void *target, std::uint8_t *stream, int bytes);
+    void watchIdle();
 
     std::unique_ptr<CallbackTarget> target_;
     std::uint32_t device_ = 0; // SDL_AudioDeviceID
     const int bufferFrames_;
+    std::thread watcher_;
+    std::mutex watchMutex_;
+    std::condition_variable watchWake_;
+    bool quit_ = false; // under watchMutex_
 };

@@ -21,7 +21,7 @@ std::unique_ptr<TWavAudioOutput> TWavAudioOutput::open(const QString &path, QStr
 }
 
 TWavAudioOutput::TWavAudioOutput(std::unique_ptr<TWavFileWriter> writer, int sampleRate)
-    : TNullAudioOutput(sampleRate, DeferStart{}), writer_(std::move(writer)), ring_(RingBlocks)
+    : TNullAudioOutput(sampleRate, DeferStart{}, Idle::KeepTime), writer_(std::move(writer)), ring_(RingBlocks)
 {
     writerThread_ = std::thread([this] { writeLoop(); });
     startPacing();

@@ -82,8 +82,14 @@ void TMciDevice::close(std::uintptr_t closeFlags)
     if (!transport_) return;
     transport_->close();
     if (attached_) {
-        output_.detach(&transport_->source());
         attached_ = false;
+        if (transport_->ringsOut() && !transport_->source().isIdle()) {
+            // The tail (or the fade of a play cut short) goes on while the next medium starts.
+            TAudioSource *source = &transport_->source();
+            output_.retire(source, std::shared_ptr<TMciTransport>(std::move(transport_)));
+            return;
+        }
+        output_.detach(&transport_->source());
     }
     driver_.release(std::move(transport_));
 }

@@ -45,7 +45,8 @@ public:
     MCIERROR command(std::uint32_t message, std::uintptr_t flags, void *params);
 
     // Closes the medium: the pending notice is superseded (closeFlags has MCI_NOTIFY) or aborted,
-    // the sound stops and the source leaves the output. The device is destroyed afterwards.
+    // the sound stops (a tail that rings out, or a short fade, goes on in the output, which lets
+    // it go once idle) and the source leaves the output. The device is destroyed afterwards.
     void close(std::uintptr_t closeFlags);
 
     // Delivers the pending notice when play has reached its end. Called by the layer's timer.

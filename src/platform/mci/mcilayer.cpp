@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -69,6 +70,8 @@ TMciLayer::~TMciLayer()
 {
     pollTimer_.stop();
     closeAll();
+    // The program ends after the last title's tail, not in the middle of it.
+    if (output_) output_->waitForTails(std::chrono::milliseconds(2500));
     releaseOutput();
 }
 

@@ -47,6 +47,11 @@ public:
         return false;
     }
 
+    // True when the sound may go on after close() (a release or reverb tail, a fade): the
+    // source then stays in the mix until it is idle, and the transport is destroyed afterwards,
+    // off the main thread, without its driver's release().
+    virtual bool ringsOut() const { return false; }
+
     // The sound of this medium, attached to the audio output while the medium is open and has
     // been played.
     virtual TAudioSource &source() = 0;

@@ -3,15 +3,11 @@
 #include "platform/mci/mcitransport.h"
 #include "platform/midi/midifile.h"
 #include "platform/midi/midifileplayer.h"
-#include "platform/midi/synth.h"
+#include "platform/midi/synthpool.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
-
-// How long the tails of a closed medium may ring in a synthesizer kept for the next one.
-constexpr int kFlushSeconds = 3;
 
 // A MIDI file playing on a sink of its own (for as long as it is open).
 class TMidiTransport : public TMciTransport {
@@ -101,6 +97,8 @@ public:
     }
 
     TAudioSource &source() override { return player_; }
+    // The built-in synthesizer's release and reverb ring on after close; a port's do not.
+    bool ringsOut() const override { return dynamic_cast<const TSynthSink *>(sink_.get()); }
 
     std::unique_ptr<TMidiSink> takeSink() { return std::move(sink_); }
 
@@ -122,24 +120,17 @@ TSequencerDriver::TSequencerDriver(const QString &name, const QString &product, 
 
 TSequencerDriver::~TSequencerDriver() = default;
 
-std::unique_ptr<TMidiSink> TSequencerDriver::openSynth(int sampleRate, MCIERROR &error)
+std::unique_ptr<TMidiSink> TSequencerDriver::openSynth(int sampleRate, bool waitForLoad,
+                                                       MCIERROR &error)
 {
-    std::unique_ptr<TSynth> synth;
-    if (spare_ && spare_->sampleRate() == sampleRate) {
-        synth = std::move(spare_);
-        // Render away the release and reverb tails of the medium it played last.
-        constexpr int kBlock = 4096;
-        std::vector<float> scratch(std::size_t(kBlock) * 2);
-        for (int done = 0; done < sampleRate * kFlushSeconds; done += kBlock)
-            synth->render(scratch.data(), kBlock);
-    }
-    spare_.reset();
-    if (!synth) synth = std::make_unique<TSynth>(sampleRate);
-    if (!synth->isValid()) {
+    std::unique_ptr<TSynthSink> sink = TSynthPool::shared().acquire(sampleRate);
+    if (!sink) {
         error = MCIERR_SEQ_NOMIDIPRESENT;
         return nullptr;
     }
-    return synth;
+    // A render that is not paced by a clock would write silence for as long as the load takes.
+    if (waitForLoad && !sink->isReady()) TSynthPool::shared().waitForLoads();
+    return sink;
 }
 
 MCIERROR TSequencerDriver::openElement(const QString &path, const TMciOutputFormat &format,
@@ -151,7 +142,8 @@ MCIERROR TSequencerDriver::openElement(const QString &path, const TMciOutputForm
                                                              : MCIERR_INVALID_FILE;
     MCIERROR error = MCIERR_SEQ_PORT_NONEXISTENT;
     std::unique_ptr<TMidiSink> sink =
-        opener_ ? opener_(format.sampleRate, error) : openSynth(format.sampleRate, error);
+        opener_ ? opener_(format.sampleRate, error)
+                : openSynth(format.sampleRate, format.unpaced, error);
     if (!sink) return error;
     transport = std::make_unique<TMidiTransport>(std::move(file), std::move(sink));
     return 0;
@@ -163,13 +155,7 @@ void TSequencerDriver::release(std::unique_ptr<TMciTransport> transport)
     if (!midi) return;
     std::unique_ptr<TMidiSink> sink = midi->takeSink();
     transport.reset(); // the player goes before its sink is touched again
-    // Detached now: this thread may drive the sink, and silences it.
+    // Detached now: this thread may drive the sink, and silences it. (The built-in synthesizer
+    // rings out instead, and goes back to its pool when its tail has ended.)
     sink->allNotesOff();
-    // The built-in synthesizer is kept for the next medium, back at power-on state (its tails
-    // are rendered away when it is taken again, so a program that closes its last medium and
-    // ends does not pay for them).
-    if (auto *synth = dynamic_cast<TSynth *>(sink.get()); synth && !opener_) {
-        synth->systemReset();
-        spare_.reset(static_cast<TSynth *>(sink.release()));
-    }
 }

@@ -5,8 +5,9 @@
 // each) are made with a name, a product name and a function that opens their sink, and
 // registered with the media-control layer.
 //
-// The built-in synthesizer outlives the medium: a closed medium hands it back and the next open
-// takes it, so the SoundFont is loaded once, not for every title.
+// The built-in synthesizers come from their pool (TSynthPool): the SoundFont loads in the
+// background, and a closed medium's synthesizer goes back to the pool once its tail has rung
+// out, so the SoundFont is not loaded for every title and no open waits for a load.
 //
 // Threads: main thread only.
 
@@ -17,7 +18,6 @@
 #include <functional>
 
 class TMidiSink;
-class TSynth;
 
 class TSequencerDriver : public TMciDriver {
 public:
@@ -40,11 +40,9 @@ public:
     void release(std::unique_ptr<TMciTransport> transport) override;
 
 private:
-    std::unique_ptr<TMidiSink> openSynth(int sampleRate, MCIERROR &error);
+    std::unique_ptr<TMidiSink> openSynth(int sampleRate, bool waitForLoad, MCIERROR &error);
 
     QString name_ = QStringLiteral("sequencer");
     QString product_ = QStringLiteral("MIDI Sequencer");
     TSinkOpener opener_;
-    // The built-in synthesizer kept for the next open.
-    std::unique_ptr<TSynth> spare_;
 };

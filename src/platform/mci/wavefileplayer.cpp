@@ -1,5 +1,7 @@
 #include "platform/mci/wavefileplayer.h"
 
+#include "platform/audio/audiowake.h"
+
 #include <QFile>
 
 #include <sndfile.h>
@@ -145,6 +147,7 @@ void TWaveFilePlayer::publish(Mode mode, std::int64_t startFrame)
     reqTo_.store(toFrame_, std::memory_order_relaxed);
     reqSerial_.store(serial_, std::memory_order_relaxed);
     seq_.fetch_add(1, std::memory_order_release); // even: complete
+    wakeAudioOutputs();
 }
 
 void TWaveFilePlayer::play(std::int64_t fromMs, std::int64_t toMs)
@@ -231,6 +234,12 @@ bool TWaveFilePlayer::statusItem(std::uint32_t item, std::uintptr_t &value) cons
 }
 
 // Audio thread.
+bool TWaveFilePlayer::isIdle() const noexcept
+{
+    return idle_.load(std::memory_order_acquire) &&
+           ackSerial_.load(std::memory_order_acquire) == reqSerial_.load(std::memory_order_acquire);
+}
+
 void TWaveFilePlayer::mixInto(float *out, int frames, int sampleRate) noexcept
 {
     // Take the newest complete request, if any.
@@ -242,16 +251,25 @@ void TWaveFilePlayer::mixInto(float *out, int frames, int sampleRate) noexcept
             const std::int64_t start = reqStart_.load(std::memory_order_relaxed);
             const std::int64_t to = reqTo_.load(std::memory_order_relaxed);
             std::atomic_thread_fence(std::memory_order_acquire);
-            if (seq_.load(std::memory_order_relaxed) == before) {
+            const bool cuts = audioMode_ == kModePlaying && (mode != kModePlaying || start >= 0);
+            if (seq_.load(std::memory_order_relaxed) != before) {
+                // Being rewritten: taken up at the next block.
+            } else if (cuts && fadeGain_ > 0.0f && sampleRate > 0) {
+                // What sounds fades out over a few milliseconds before the request is taken up.
+                fadeStep_ = float(FadesPerSecond) / float(sampleRate);
+            } else {
                 appliedSerial_ = serial;
                 audioMode_ = mode;
                 audioTo_ = to;
+                fadeGain_ = 1.0f;
+                fadeStep_ = 0.0f;
                 if (start >= 0) pos_ = double(start);
                 playedFrame_.store(std::int64_t(pos_), std::memory_order_release);
                 ackSerial_.store(serial, std::memory_order_release);
             }
         }
     }
+    idle_.store(audioMode_ != kModePlaying, std::memory_order_release);
     if (audioMode_ != kModePlaying || sampleRate <= 0) return;
 
     const std::int64_t available = available_.load(std::memory_order_acquire);
@@ -273,8 +291,13 @@ void TWaveFilePlayer::mixInto(float *out, int frames, int sampleRate) noexcept
         const std::int64_t nextIndex = std::min(index + 1, available - 1);
         const std::int16_t *a = samples_.data() + index * 2;
         const std::int16_t *b = samples_.data() + nextIndex * 2;
-        out[2 * i] += float(a[0] + (b[0] - a[0]) * frac) * kScale;
-        out[2 * i + 1] += float(a[1] + (b[1] - a[1]) * frac) * kScale;
+        if (fadeStep_ > 0.0f) {
+            fadeGain_ = std::max(0.0f, fadeGain_ - fadeStep_);
+            if (fadeGain_ == 0.0f) break; // faded out: the request is taken up next block
+        }
+        const float scale = kScale * fadeGain_;
+        out[2 * i] += float(a[0] + (b[0] - a[0]) * frac) * scale;
+        out[2 * i + 1] += float(a[1] + (b[1] - a[1]) * frac) * scale;
         pos_ += step;
     }
     playedFrame_.store(std::int64_t(pos_), std::memory_order_release);

@@ -60,8 +60,15 @@ public:
     bool statusItem(std::uint32_t item, std::uintptr_t &value) const override;
     TAudioSource &source() override { return *this; }
 
+    // Stop, pause, a seek and a close while playing fade the sound out over 1/FadesPerSecond
+    // of a second instead of cutting it.
+    static constexpr int FadesPerSecond = 200;
+    bool ringsOut() const override { return true; }
+
     // TAudioSource (audio thread).
     void mixInto(float *out, int frames, int sampleRate) noexcept override;
+    // Not playing, and no request waiting. Any thread.
+    bool isIdle() const noexcept override;
 
 private:
     // What the main thread asks of the audio thread: a mode, where to start (-1: stay) and
@@ -111,4 +118,7 @@ private:
     int audioMode_ = 0;
     double pos_ = 0; // in frames of the file
     std::int64_t audioTo_ = 0;
+    float fadeGain_ = 1.0f;
+    float fadeStep_ = 0.0f; // while a fade before a request runs
+    std::atomic<bool> idle_{true};
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/audio/audiowake.h"
+
 namespace {
 
 constexpr int Stopped = int(TMidiFilePlayer::Mode::Stopped);
@@ -35,6 +37,33 @@ int defaultController(int cc)
 // Registered parameters 0 (pitch-bend range), 1 (fine tuning) and 2 (coarse tuning) at power-on,
 // as data entry MSB << 7 | LSB.
 constexpr int DefaultRpn[3] = {2 << 7, 64 << 7, 64 << 7};
+
+// The work one block of the mix may ask of the sink. A synthesizer spends most on a note-on
+// (a voice is found, stolen and set up); past what any real song asks for at one instant, note-ons
+// are dropped, as a synthesizer out of voices drops them, and the other events are spread over
+// the following blocks, so that a file that piles millions of events onto one instant cannot
+// stall the output.
+class TBlockBudget {
+public:
+    enum Verdict { Send, Drop, Wait };
+
+    Verdict take(const TMidiEvent &event) noexcept
+    {
+        const bool noteOn = event.command() == 0x90 && event.data2 != 0;
+        if (noteOn && notes_ == 0) return skips_-- > 0 ? Drop : Wait;
+        const int cost = noteOn ? 8 : event.isSysEx() ? 16 : event.command() == 0x80 ? 1 : 2;
+        if (work_ < cost) return Wait;
+        work_ -= cost;
+        if (noteOn) --notes_;
+        return Send;
+    }
+
+private:
+    // More note-ons than the synthesizer has voices only steal each other's voices.
+    int notes_ = TMidiFilePlayer::MaxNoteOnsPerBlock;
+    int work_ = TMidiFilePlayer::MaxWorkPerBlock;
+    int skips_ = TMidiFilePlayer::MaxDroppedPerBlock;
+};
 
 std::uint32_t shortMsg(int status, int d1, int d2)
 {
@@ -96,6 +125,7 @@ void TMidiFilePlayer::publish()
     reqSeekSerial_.store(request_.seekSerial, std::memory_order_relaxed);
     reqSerial_.store(serial_, std::memory_order_relaxed);
     seq_.store(s + 2, std::memory_order_release);
+    wakeAudioOutputs();
 }
 
 void TMidiFilePlayer::play(std::int64_t fromMs, std::int64_t toMs)
@@ -125,8 +155,11 @@ void TMidiFilePlayer::resume()
 
 void TMidiFilePlayer::stop()
 {
+    // A play that has ended is stopped already: nothing to tell the audio thread, which may
+    // then stay idle.
+    const bool stoppedAlready = mode() == Mode::Stopped;
     request_.mode = Stopped;
-    publish();
+    if (!stoppedAlready) publish();
 }
 
 void TMidiFilePlayer::seek(std::int64_t ms)
@@ -319,6 +352,7 @@ void TMidiFilePlayer::dispatch(const TMidiEvent &event) noexcept
 
 void TMidiFilePlayer::finish() noexcept
 {
+    tailFrames_ = 0;
     // Notes the file leaves on (or that a `to` cuts) end with their release.
     for (int ch = 0; ch < 16; ++ch) {
         sink_.send(shortMsg(0xB0 | ch, 64, 0));
@@ -335,31 +369,113 @@ void TMidiFilePlayer::finish() noexcept
     endCount_.fetch_add(1, std::memory_order_acq_rel);
 }
 
+bool TMidiFilePlayer::isIdle() const noexcept
+{
+    // A command not yet taken up is work to do.
+    return idle_.load(std::memory_order_acquire) &&
+           ackSerial_.load(std::memory_order_acquire) == reqSerial_.load(std::memory_order_acquire);
+}
+
 void TMidiFilePlayer::mixInto(float *out, int frames, int sampleRate) noexcept
 {
     if (frames <= 0 || sampleRate <= 0) return;
+    // A sink still being made ready holds the file where it is.
+    if (!sink_.isReady()) return;
     if (rate_ != sampleRate) {
         rate_ = sampleRate;
         frame_ = frameOf(positionUs_.load(std::memory_order_relaxed));
     }
+    while (frames > 0) {
+        const int n = std::min(frames, ScratchFrames);
+        std::fill_n(scratch_.begin(), 2 * n, 0.0f);
+        renderChunk(scratch_.data(), n);
+        addWithGain(out, n);
+        out += 2 * n;
+        frames -= n;
+    }
+    idle_.store(audioMode_ != Playing && (gain_ == 0.0f || sink_.isSilent()),
+                std::memory_order_release);
+}
+
+void TMidiFilePlayer::addWithGain(float *out, int frames) noexcept
+{
+    const float *in = scratch_.data();
+    if (gain_ == 1.0f && gainTarget_ == 1.0f) {
+        for (int i = 0; i < 2 * frames; ++i)
+            out[i] += in[i];
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        if (gain_ < gainTarget_)
+            gain_ = std::min(gainTarget_, gain_ + gainStep_);
+        else if (gain_ > gainTarget_)
+            gain_ = std::max(gainTarget_, gain_ - gainStep_);
+        out[2 * i] += in[2 * i] * gain_;
+        out[2 * i + 1] += in[2 * i + 1] * gain_;
+    }
+}
+
+void TMidiFilePlayer::fadeTo(float target, int frames) noexcept
+{
+    gainTarget_ = target;
+    gainStep_ = 1.0f / float(std::max(frames, 1));
+}
+
+void TMidiFilePlayer::renderChunk(float *out, int frames) noexcept
+{
     Request request;
     std::uint32_t serial = 0;
-    if (readRequest(request, serial) && serial != appliedSerial_) applyRequest(request, serial);
+    if (readRequest(request, serial) && serial != appliedSerial_) {
+        const bool seeking = request.seekSerial != appliedSeekSerial_;
+        const bool leavingPlay = audioMode_ == Playing && request.mode != Playing;
+        if ((seeking || leavingPlay) && gain_ > 0.0f && !sink_.isSilent()) {
+            // What sounds now fades out over a few milliseconds before the command silences it;
+            // the file's clock holds meanwhile.
+            fadeTo(0.0f, rate_ / FadesPerSecond);
+            sink_.render(out, frames);
+            return;
+        }
+        applyRequest(request, serial);
+        if (audioMode_ == Playing) {
+            // A tail left from before comes back in without a step; a silent sink starts at once.
+            if (sink_.isSilent()) gain_ = 1.0f;
+            fadeTo(1.0f, rate_ / FadesPerSecond);
+        }
+    }
 
     if (audioMode_ != Playing) {
-        sink_.render(out, frames); // release and reverb tails
+        // Release and reverb tails ring out; one that lasts too long is faded away.
+        sink_.render(out, frames);
+        tailFrames_ += frames;
+        if (tailFrames_ > std::int64_t(rate_) * MaxTailMs / 1000 && gainTarget_ > 0.0f)
+            fadeTo(0.0f, rate_ * TailFadeMs / 1000);
         return;
     }
 
     const auto &events = file_->events();
     const std::int64_t endFrame = frameOf(audioToUs_);
+    TBlockBudget budget;
     int done = 0;
     while (done < frames) {
         const std::int64_t now = frame_;
+        bool behind = false;
         while (next_ < events.size()) {
-            const std::int64_t at = frameOf(events[next_].timeUs);
+            const TMidiEvent &event = events[next_];
+            const std::int64_t at = frameOf(event.timeUs);
             if (at > now || at > endFrame) break;
-            dispatch(events[next_++]);
+            const TBlockBudget::Verdict verdict = budget.take(event);
+            if (verdict == TBlockBudget::Wait) {
+                behind = true;
+                break;
+            }
+            ++next_;
+            if (verdict == TBlockBudget::Send) dispatch(event);
+        }
+        if (behind) {
+            // More is due than one block may do: the rest of the block sounds as it stands and
+            // the file's clock waits here until the events due have gone out.
+            sink_.render(out + 2 * done, frames - done);
+            break;
         }
         if (now >= endFrame) {
             finish();

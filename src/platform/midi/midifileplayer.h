@@ -34,6 +34,21 @@ class TMidiFilePlayer : public TAudioSource {
 public:
     enum class Mode : int { Stopped = 0, Playing = 1, Paused = 2 };
 
+    // What one mix block may hand the sink at most. A block that finds more due sends note-ons
+    // up to MaxNoteOnsPerBlock and drops the rest (up to MaxDroppedPerBlock of them); the other
+    // events cost a unit each (a note-on eight, a SysEx sixteen) out of MaxWorkPerBlock. What is
+    // left waits for the next block, with the file's clock held until it has gone out.
+    static constexpr int MaxNoteOnsPerBlock = 256;
+    static constexpr int MaxWorkPerBlock = 16384;
+    static constexpr int MaxDroppedPerBlock = 1 << 16;
+
+    // Stop, pause and a seek while the sink sounds fade what sounds over 1/FadesPerSecond of a
+    // second (5 ms) instead of cutting it. A play that has reached its end rings out (release
+    // and reverb) for at most MaxTailMs, then fades away over TailFadeMs.
+    static constexpr int FadesPerSecond = 200;
+    static constexpr int MaxTailMs = 2000;
+    static constexpr int TailFadeMs = 250;
+
     // `file` must be a valid parsed file (not null).
     TMidiFilePlayer(std::shared_ptr<const TMidiFile> file, TMidiSink &sink);
     ~TMidiFilePlayer() override;
@@ -70,6 +85,11 @@ public:
 
     // Audio thread.
     void mixInto(float *out, int frames, int sampleRate) noexcept override;
+    // Stopped or paused, with the tail died away or faded out, and no command waiting. Any
+    // thread.
+    bool isIdle() const noexcept override;
+    // The sink is ready (a synthesizer whose SoundFont has loaded).
+    bool isReady() const noexcept override { return sink_.isReady(); }
 
 private:
     // The state the control thread asks for; published with a sequence lock (seq_ odd while
@@ -84,6 +104,10 @@ private:
     bool readRequest(Request &request, std::uint32_t &serial) const noexcept;
 
     // Audio thread helpers.
+    static constexpr int ScratchFrames = 1024;
+    void renderChunk(float *out, int frames) noexcept;
+    void addWithGain(float *out, int frames) noexcept;
+    void fadeTo(float target, int frames) noexcept;
     void applyRequest(const Request &request, std::uint32_t serial) noexcept;
     void chaseTo(std::int64_t targetUs) noexcept;
     void dispatch(const TMidiEvent &event) noexcept;
@@ -140,4 +164,10 @@ private:
     int rate_ = 0;           // sample rate frame_ counts in
     bool dirty_ = false;     // events have been sent since the last chase
     ChaseState chase_;       // scratch for chaseTo(): no allocation on the audio thread
+    std::vector<float> scratch_ = std::vector<float>(2 * ScratchFrames);
+    float gain_ = 1.0f; // what the sink's sound is heard at, moving towards gainTarget_
+    float gainTarget_ = 1.0f;
+    float gainStep_ = 1.0f;
+    std::int64_t tailFrames_ = 0; // frames rendered since play ended
+    std::atomic<bool> idle_{true};
 };

@@ -26,4 +26,11 @@ public:
     // Adds the next `frames` stereo frames (interleaved, float, -1 to 1) to `out`; a sink that
     // makes no sound of its own leaves `out` alone and only advances its clock.
     virtual void render(float *out, int frames) noexcept = 0;
+
+    // True when render() adds nothing audible now and will not until the next event (no voice
+    // sounds, the reverb has died away). A sink without sound of its own is always silent.
+    virtual bool isSilent() const noexcept { return true; }
+    // False while the sink is still being made ready (a synthesizer whose SoundFont is loading
+    // in the background): a player holds its time and its events until it is.
+    virtual bool isReady() const noexcept { return true; }
 };

@@ -8,11 +8,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
 // Frames rendered into the scratch buffer per FluidSynth call.
 constexpr int ChunkFrames = 1024;
+// Output under this level (-80 dBFS) for this long, with no voice left, is silence.
+constexpr float QuietLevel = 1e-4f;
+constexpr int QuietFramesPerSecond = 20; // 50 ms
 
 // FluidSynth's messages about SoundFont details go nowhere: failures are reported through
 // errorText().
@@ -105,10 +109,12 @@ void TSynth::send(std::uint32_t message) noexcept
         fluid_synth_noteoff(synth_, ch, d1);
         break;
     case 0x90:
-        if (d2 == 0)
+        if (d2 == 0) {
             fluid_synth_noteoff(synth_, ch, d1);
-        else
+        } else {
             fluid_synth_noteon(synth_, ch, d1, d2);
+            silent_ = false;
+        }
         break;
     case 0xA0:
         fluid_synth_key_pressure(synth_, ch, d1, d2);
@@ -169,18 +175,42 @@ void TSynth::render(float *out, int frames) noexcept
         const int n = std::min(frames, ChunkFrames);
         float *s = scratch_.data();
         fluid_synth_write_float(synth_, n, s, 0, 2, s, 1, 2);
-        for (int i = 0; i < 2 * n; ++i)
+        float peak = 0.0f;
+        for (int i = 0; i < 2 * n; ++i) {
             out[i] += s[i];
+            peak = std::max(peak, std::fabs(s[i]));
+        }
+        quietFrames_ = peak < QuietLevel ? std::min(quietFrames_ + n, sampleRate_) : 0;
         out += 2 * n;
         frames -= n;
     }
+    silent_ = quietFrames_ >= sampleRate_ / QuietFramesPerSecond &&
+              fluid_synth_get_active_voice_count(synth_) == 0;
 }
 
 void TSynth::systemReset() noexcept
 {
     if (!synth_) return;
+    // A reset alone leaves the voices sounding: they are killed first, and that takes effect at
+    // the next block of the synthesizer's own.
+    fluid_synth_all_sounds_off(synth_, -1);
+    discard(BlockFrames);
     fluid_synth_system_reset(synth_);
+    discard(BlockFrames);
+    quietFrames_ = sampleRate_;
+    silent_ = true;
     setMasterVolume(16383);
+}
+
+void TSynth::discard(int frames) noexcept
+{
+    if (!synth_) return;
+    while (frames > 0) {
+        const int n = std::min(frames, ChunkFrames);
+        float *s = scratch_.data();
+        fluid_synth_write_float(synth_, n, s, 0, 2, s, 1, 2);
+        frames -= n;
+    }
 }
 
 int TSynth::program(int channel) const noexcept

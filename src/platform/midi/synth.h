@@ -48,9 +48,14 @@ public:
     void sendSysEx(std::span<const std::uint8_t> bytes) noexcept override;
     void allNotesOff() noexcept override;
     void render(float *out, int frames) noexcept override;
+    // No voice sounds and the last QuietSeconds of output stayed under -80 dBFS.
+    bool isSilent() const noexcept override { return silent_; }
 
-    // Everything back to power-on state: notes off, programs 0, controllers at their defaults.
+    // Everything back to power-on state: sound off, programs 0, controllers at their defaults,
+    // the reverb and chorus emptied. Renders two blocks of its own (the output is thrown away).
     void systemReset() noexcept;
+    // Renders `frames` frames and throws them away.
+    void discard(int frames) noexcept;
 
     // Queries of the channel state (for tests and the information view); -1 when invalid.
     int program(int channel) const noexcept;
@@ -67,8 +72,11 @@ private:
     struct _fluid_hashtable_t *settings_ = nullptr;
     int soundFontId_ = -1;
     int sampleRate_ = 44100;
-    double baseGain_ = 0.5;
+    // FluidSynth's own default: room for sixteen channels of full-velocity chords.
+    double baseGain_ = 0.2;
     QString soundFont_;
     QString errorText_;
+    int quietFrames_ = 1 << 20; // a new synthesizer has been quiet for long
+    bool silent_ = true;
     std::vector<float> scratch_; // interleaved stereo, pre-sized: render() never allocates
 };

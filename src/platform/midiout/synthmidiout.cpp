@@ -1,5 +1,6 @@
 #include "platform/midiout/synthmidiout.h"
 
+#include "platform/audio/audiowake.h"
 #include "platform/midi/synth.h"
 #include "platform/midiout/midibytes.h"
 
@@ -54,7 +55,10 @@ MMRESULT TSynthMidiOut::push(TMidiEventQueue::Kind kind, const std::uint8_t *dat
                              std::size_t length)
 {
     if (!synth_.load(std::memory_order_relaxed)) return MIDIERR_NOTREADY;
-    return queue_->push(kind, data, length) ? MMSYSERR_NOERROR : MMSYSERR_NOMEM;
+    if (!queue_->push(kind, data, length)) return MMSYSERR_NOMEM;
+    pushed_.fetch_add(1, std::memory_order_release);
+    wakeAudioOutputs();
+    return MMSYSERR_NOERROR;
 }
 
 MMRESULT TSynthMidiOut::sendShort(const TShortMessage &m) noexcept
@@ -100,9 +104,14 @@ void TSynthMidiOut::mixInto(float *out, int frames, int sampleRate) noexcept
     rendering_.store(true);
     TSynth *synth = synth_.load();
     if (!synth) {
+        // Closed: what was queued is dropped at the next opening.
+        played_.store(pushed_.load(std::memory_order_acquire), std::memory_order_release);
+        silent_.store(true, std::memory_order_release);
         rendering_.store(false);
         return;
     }
+    // Whatever was queued up to here is played in this block.
+    const std::uint32_t pushed = pushed_.load(std::memory_order_acquire);
     queue_->drain(
         [synth](TMidiEventQueue::Kind kind, const std::uint8_t *data, std::size_t length) {
             switch (kind) {
@@ -118,5 +127,13 @@ void TSynthMidiOut::mixInto(float *out, int frames, int sampleRate) noexcept
             }
         });
     synth->render(out, frames);
+    played_.store(pushed, std::memory_order_release);
+    silent_.store(synth->isSilent(), std::memory_order_release);
     rendering_.store(false, std::memory_order_release);
+}
+
+bool TSynthMidiOut::isIdle() const noexcept
+{
+    return silent_.load(std::memory_order_acquire) &&
+           played_.load(std::memory_order_acquire) == pushed_.load(std::memory_order_acquire);
 }

@@ -41,6 +41,8 @@ public:
 
     // Plays the queued messages, then adds the synthesizer's next frames.
     void mixInto(float *out, int frames, int sampleRate) noexcept override;
+    // Closed, or open with nothing queued and nothing sounding.
+    bool isIdle() const noexcept override;
 
     QString errorText() const;
 
@@ -53,5 +55,8 @@ private:
     QString errorText_;
     std::atomic<TSynth *> synth_{nullptr};
     std::atomic<bool> rendering_{false}; // the audio thread is inside mixInto()
+    std::atomic<std::uint32_t> pushed_{0}; // messages queued so far
+    std::atomic<std::uint32_t> played_{0}; // of those, the ones the audio thread has played
+    std::atomic<bool> silent_{true};
     std::unique_ptr<TMidiEventQueue> queue_;
 };

@@ -118,14 +118,14 @@ TEST(AudioMixer, PeaksHoldTheHighestLevelPerChannelUntilRead)
     TAudioMixer mixer;
     EXPECT_EQ(mixer.takePeaks().left, 0);
 
-    // A full-scale mono source on both channels.
-    TConstantSource mono(-1.0f, -1.0f);
+    // A loud mono source on both channels.
+    TConstantSource mono(-0.75f, -0.75f);
     mixer.attach(&mono);
     renderBlock(mixer, 32);
     mixer.detach(&mono);
     TAudioPeaks peaks = mixer.takePeaks();
-    EXPECT_EQ(peaks.left, 32768);
-    EXPECT_EQ(peaks.right, 32768);
+    EXPECT_EQ(peaks.left, 24576);
+    EXPECT_EQ(peaks.right, 24576);
     // Reading starts the next reading at 0.
     peaks = mixer.takePeaks();
     EXPECT_EQ(peaks.left, 0);
@@ -143,24 +143,48 @@ TEST(AudioMixer, PeaksHoldTheHighestLevelPerChannelUntilRead)
     EXPECT_EQ(peaks.right, 0);
 }
 
-TEST(AudioMixer, ClampsTheSumAndSilencesNotANumber)
+TEST(AudioMixer, LimitsTheSumSmoothlyAndSilencesWhatIsNotANumber)
 {
     TAudioMixer mixer;
+    // Two loud sources: the sum is turned down under full scale, left and right alike, and
+    // stays loud.
     TConstantSource loud(0.8f, -0.8f), louder(0.8f, -0.8f);
     mixer.attach(&loud);
     mixer.attach(&louder);
-    std::vector<float> out = renderBlock(mixer, 4);
-    EXPECT_EQ(out[0], 1.0f);
-    EXPECT_EQ(out[1], -1.0f);
-    EXPECT_EQ(mixer.takePeaks().left, 32768);
+    std::vector<float> out = renderBlock(mixer, 4800);
+    for (float sample : out) {
+        ASSERT_LE(std::fabs(sample), TAudioMixer::Ceiling);
+        ASSERT_GT(std::fabs(sample), 0.85f);
+    }
+    EXPECT_LT(mixer.takePeaks().left, TAudioMixer::FullScale);
 
+    // Once the loud passage is over the gain comes back without a step: a quiet source is
+    // heard at its own level again within a second.
     mixer.detach(&louder);
+    mixer.detach(&loud);
+    TConstantSource quiet(0.25f, 0.25f);
+    mixer.attach(&quiet);
+    out = renderBlock(mixer, Rate);
+    float previous = out[0];
+    for (std::size_t i = 2; i < out.size(); i += 2) {
+        ASSERT_GE(out[i], previous - 1e-6f) << "the gain never falls while the level is low";
+        ASSERT_LT(out[i] - previous, 0.01f) << "and recovers without a step";
+        previous = out[i];
+    }
+    EXPECT_NEAR(out[out.size() - 2], 0.25f, 1e-3f);
+    mixer.detach(&quiet);
+
+    // Not-a-number and infinity become silence and do not upset the gain for the rest.
     TConstantSource broken(std::numeric_limits<float>::quiet_NaN(),
                            std::numeric_limits<float>::infinity());
     mixer.attach(&broken);
     out = renderBlock(mixer, 4);
     EXPECT_EQ(out[0], 0.0f);
-    EXPECT_EQ(out[1], 1.0f);
+    EXPECT_EQ(out[1], 0.0f);
+    mixer.detach(&broken);
+    mixer.attach(&quiet);
+    out = renderBlock(mixer, 4);
+    EXPECT_NEAR(out[0], 0.25f, 1e-3f);
 }
 
 TEST(AudioMixer, ADetachedSourceIsNeverCalledAgain)

@@ -1,4 +1,5 @@
 #include "platform/audio/audiooutput.h"
+#include "platform/audio/audiowake.h"
 
 #include "support/testenv.h"
 #include "support/testwait.h"
@@ -20,11 +21,20 @@ std::unique_ptr<TAudioOutput> open(const QString &choice, QString *notice = null
 
 } // namespace
 
+// A source whose idleness the test decides.
+class TSwitchedSource : public TRampSource {
+public:
+    bool isIdle() const noexcept override { return idle.load(); }
+    std::atomic<bool> idle{false};
+};
+
 TEST(AudioOutput, NullOutputKeepsTimeByTheClockAndStandsStillWhenStopped)
 {
     auto output = open(QStringLiteral("null"));
     ASSERT_TRUE(output);
     const int rate = output->sampleRate();
+    TRampSource playing;
+    ASSERT_TRUE(output->attach(&playing));
 
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::int64_t frames = output->framesRendered();
@@ -35,11 +45,59 @@ TEST(AudioOutput, NullOutputKeepsTimeByTheClockAndStandsStillWhenStopped)
     const std::int64_t stopped = output->framesRendered();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(output->framesRendered(), stopped);
+    EXPECT_TRUE(output->detach(&playing));
     // With nothing rendering, attach and detach still answer at once.
     TRampSource source;
     EXPECT_TRUE(output->attach(&source));
     EXPECT_TRUE(output->detach(&source));
     EXPECT_EQ(source.mixed.load(), 0);
+}
+
+TEST(AudioOutput, NullOutputSleepsWhileEverySourceIsIdleAndWakesWhenOneStarts)
+{
+    auto output = open(QStringLiteral("null"));
+    ASSERT_TRUE(output);
+    const int block = output->sampleRate() / 100;
+    // Nothing attached: a block at most, then the clock stands still.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_LE(output->framesRendered(), block);
+
+    TSwitchedSource source;
+    ASSERT_TRUE(output->attach(&source)); // attaching wakes it
+    ASSERT_TRUE(WaitUntil([&] { return source.mixed.load() >= 5 * block; }));
+    source.idle.store(true);
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::int64_t frames = output->framesRendered();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return output->framesRendered() == frames;
+    }));
+    // A source that starts again says so, and time goes on.
+    const std::int64_t asleep = output->framesRendered();
+    source.idle.store(false);
+    wakeAudioOutputs();
+    EXPECT_TRUE(WaitUntil([&] { return output->framesRendered() > asleep + 5 * block; }));
+    output->detach(&source);
+}
+
+TEST(AudioOutput, ARetiredSourceStaysInTheMixUntilIdleAndTheProgramWaitsForIt)
+{
+    auto output = open(QStringLiteral("null"));
+    ASSERT_TRUE(output);
+    auto tail = std::make_shared<TSwitchedSource>();
+    ASSERT_TRUE(output->attach(tail.get()));
+    std::weak_ptr<TSwitchedSource> gone = tail;
+    TSwitchedSource *source = tail.get();
+    output->retire(source, std::move(tail));
+    // Still sounding: still mixed, and a short wait for the tails times out.
+    const std::int64_t mixed = source->mixed.load();
+    EXPECT_FALSE(output->waitForTails(std::chrono::milliseconds(50)));
+    EXPECT_GT(source->mixed.load(), mixed);
+    EXPECT_FALSE(gone.expired());
+    // Once idle it leaves the mix, and its owner goes, without anyone waiting for it.
+    source->idle.store(true);
+    EXPECT_TRUE(output->waitForTails(std::chrono::seconds(5)));
+    EXPECT_TRUE(gone.expired());
+    EXPECT_EQ(output->startFrame(source), -1);
 }
 
 TEST(AudioOutput, WavOutputRecordsTheMixInRealTimeWithEachSourceAtItsStartFrame)

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -39,6 +40,33 @@ QByteArray onsetSong()
     smf.track().tempo(0, 500000).event(0, {0xC0, 0}).noteOn(480, 0, 72, 127).noteOff(480, 0, 72);
     smf.endOfTrack(0);
     return smf.build();
+}
+
+// A loud chord held for 300 ms, with the reverb up: a tail that rings well after the end.
+QByteArray chordSong()
+{
+    TSmfBuilder smf(0, 480);
+    smf.track().tempo(0, 500000).event(0, {0xC0, 48}).event(0, {0xB0, 91, 127});
+    for (int key : {48, 55, 60, 64})
+        smf.noteOn(0, 0, key, 127);
+    smf.noteOff(288, 0, 48).noteOff(0, 0, 55).noteOff(0, 0, 60).noteOff(0, 0, 64).endOfTrack(0);
+    return smf.build();
+}
+
+// True when the sound never stops dead: no frame that is exactly silent right after one above
+// -60 dBFS (a source taken out of the mix while it still sounded leaves such a step).
+bool fadesOutEverywhere(const std::vector<float> &stereo)
+{
+    for (std::size_t i = 2; i + 1 < stereo.size(); i += 2) {
+        const bool silentNow = stereo[i] == 0.0f && stereo[i + 1] == 0.0f;
+        const bool loudBefore = std::max(std::fabs(stereo[i - 2]), std::fabs(stereo[i - 1])) > 1e-3f;
+        if (silentNow && loudBefore) {
+            std::printf("[ step     ] to silence at frame %zu from %g\n", i / 2,
+                        double(std::max(std::fabs(stereo[i - 2]), std::fabs(stereo[i - 1]))));
+            return false;
+        }
+    }
+    return true;
 }
 
 MCIERROR play(MCIDEVICEID id, std::uintptr_t flags, std::uintptr_t callback = 0,
@@ -273,6 +301,41 @@ TEST_F(MciSequencerTest, ANoteStartsAtItsSampleInRenderAndRealTimeOutput)
                     kind, expected, onset, onset - expected);
         EXPECT_GE(onset, expected) << kind;
         EXPECT_LT(onset, expected + 64) << kind;
+    }
+}
+
+// Two titles one after the other, as the jukebox plays them: the first one's chord rings on while
+// the second opens, and dies away by itself; at the end the program waits for the last tail.
+TEST_F(MciSequencerTest, AnEndedTitleRingsOutWhileTheNextOpensAndTheProgramEndsAfterTheTail)
+{
+    for (bool next : {true, false}) {
+        const QString wav = env.scratch() + (next ? "two.wav" : "close.wav");
+        TAudioOutput *output = useOutput(QStringLiteral("wav:") + wav);
+        ASSERT_NE(output, nullptr);
+        MCIDEVICEID first = 0;
+        ASSERT_EQ(openFile(writeMedia("chord.mid", chordSong()), first), 0u);
+        ASSERT_EQ(play(first, MCI_WAIT), 0u);
+        const std::int64_t start = output->startFrame(TMciLayer::instance().sourceOf(first));
+        ASSERT_EQ(closeDevice(first), 0u);
+        const std::int64_t closed = output->framesRendered();
+        if (next) {
+            // The next title, still silent when it is closed.
+            MCIDEVICEID second = 0;
+            ASSERT_EQ(openFile(writeMedia("late.mid", onsetSong()), second), 0u);
+            ASSERT_EQ(play(second, 0), 0u);
+            RunEvents(300);
+            ASSERT_EQ(closeDevice(second), 0u);
+        }
+        TMciLayer::shutdown(); // as at the end of the program: the WAV is finished
+
+        int rate = 0;
+        const std::vector<float> samples = readStereoWav(wav, &rate);
+        ASSERT_GT(rate, 0);
+        const long ended = long(start) + rate * 3 / 10;
+        // The tail is heard after the medium was closed, and never stops dead.
+        EXPECT_GT(firstSound(samples, 1e-3f, long(closed) + rate / 20), 0) << next;
+        EXPECT_TRUE(fadesOutEverywhere(samples)) << next;
+        EXPECT_GT(long(samples.size() / 2), ended + rate / 5) << next;
     }
 }
 

@@ -188,3 +188,58 @@ TEST(MidiFilePlayer, SeekChasesTheChannelStateAtTheTarget)
     EXPECT_EQ(sink2.last(0xC3), 0);
     EXPECT_EQ(sink2.last(0xB3, 7), 100);
 }
+
+namespace {
+
+// Counts what reaches it, without keeping it.
+class TCountingSink : public TMidiSink {
+public:
+    void send(std::uint32_t message) noexcept override
+    {
+        const bool noteOn = (message & 0xF0) == 0x90 && (message >> 16 & 0x7F) != 0;
+        ++(noteOn ? noteOns : others);
+        if (noteOn) lastNoteOnFrame = frame;
+    }
+    void sendSysEx(std::span<const std::uint8_t>) noexcept override { ++others; }
+    void allNotesOff() noexcept override {}
+    void render(float *, int n) noexcept override { frame += n; }
+
+    std::int64_t noteOns = 0, others = 0, frame = 0, lastNoteOnFrame = -1;
+};
+
+} // namespace
+
+TEST(MidiFilePlayer, AFilePilingEventsOnOneInstantIsSpreadAndThinnedNotStalled)
+{
+    // 200,000 note-ons and 40,000 controller changes at the same instant, then one real note.
+    constexpr int Piled = 200000, Controllers = 40000;
+    TSmfBuilder b(0, 480);
+    b.track();
+    for (int i = 0; i < Piled; ++i)
+        b.noteOn(0, i % 16, 20 + i % 90, 127);
+    for (int i = 0; i < Controllers; ++i)
+        b.event(0, {std::uint8_t(0xB0 | i % 16), 1, std::uint8_t(i % 128)});
+    b.noteOn(480, 0, 60).noteOff(480, 0, 60).endOfTrack();
+    const auto file = fileOf(b.build());
+
+    TCountingSink sink;
+    TMidiFilePlayer p(file, sink);
+    p.play();
+    constexpr int Rate = 44100, Block = 441;
+    std::vector<float> buf(std::size_t(Block) * 2);
+    int blocks = 0;
+    while (!p.reachedEnd() && blocks < 1000) {
+        const std::int64_t noteOns = sink.noteOns, others = sink.others;
+        p.mixInto(buf.data(), Block, Rate);
+        ++blocks;
+        ASSERT_LE(sink.noteOns - noteOns, TMidiFilePlayer::MaxNoteOnsPerBlock);
+        ASSERT_LE(sink.others - others, TMidiFilePlayer::MaxWorkPerBlock + 32);
+    }
+    ASSERT_TRUE(p.reachedEnd());
+    // The pile takes a few blocks, most of its note-ons are dropped, and no controller is lost.
+    EXPECT_LT(sink.noteOns, Piled / 10);
+    EXPECT_GE(sink.others, Controllers);
+    // The file's clock waited for the pile: the real note comes half a second after it cleared.
+    EXPECT_GT(sink.lastNoteOnFrame, Rate / 2);
+    EXPECT_LT(blocks, 200);
+}

@@ -1,6 +1,8 @@
+#include "platform/audio/audiomixer.h"
 #include "platform/midi/midifileplayer.h"
 #include "platform/midi/soundfontlocator.h"
 #include "platform/midi/synth.h"
+#include "platform/midi/synthpool.h"
 #include "smfbuilder.h"
 #include "support/testenv.h"
 
@@ -208,10 +210,146 @@ TEST_F(SynthTest, SeekRestoresTheProgramAndStopLeavesSilence)
     render(p, Rate / 2);
     EXPECT_GT(synth.activeVoices(), 0);
     p.seek(500);
-    render(p, 256);
+    render(p, 1024); // the notes fade for a few milliseconds first
     EXPECT_EQ(synth.activeVoices(), 0);
     EXPECT_EQ(synth.program(0), 19);
     p.close();
-    render(p, 256);
+    render(p, 1024);
     EXPECT_EQ(synth.activeVoices(), 0);
+}
+
+namespace {
+
+// Loud held chords, six notes at full velocity on channel 1 or on every channel, `ms` long.
+QByteArray loudChords(int ms, bool allChannels)
+{
+    TSmfBuilder b(0, 480); // 1 ms = 0.96 ticks at 120 bpm
+    b.track();
+    const int channels = allChannels ? 16 : 1;
+    for (int ch = 0; ch < channels; ++ch) {
+        b.event(0, {std::uint8_t(0xC0 | ch), std::uint8_t(ch * 8)});
+        b.event(0, {std::uint8_t(0xB0 | ch), 7, 127});
+        b.event(0, {std::uint8_t(0xB0 | ch), 11, 127});
+    }
+    for (int ch = 0; ch < channels; ++ch)
+        for (int key : {48, 52, 55, 60, 64, 67})
+            b.noteOn(0, ch, key, 127);
+    b.endOfTrack(std::uint32_t(ms * 96 / 100));
+    return b.build();
+}
+
+// The peak of the frames from `fromFrame` up to `toFrame`.
+float peakIn(const std::vector<float> &v, int fromFrame, int toFrame)
+{
+    float m = 0;
+    for (int i = 2 * fromFrame; i < 2 * toFrame && i < int(v.size()); ++i)
+        m = std::max(m, std::fabs(v[std::size_t(i)]));
+    return m;
+}
+
+} // namespace
+
+TEST_F(SynthTest, FullVelocityChordsOnEveryChannelNeverReachFullScaleInTheMix)
+{
+    TSynth synth(Rate);
+    ASSERT_TRUE(synth.isValid());
+    TMidiFilePlayer p(fileOf(loudChords(1500, true)), synth);
+    p.play();
+    TAudioMixer mixer;
+    mixer.attach(&p);
+    std::vector<float> out(std::size_t(Rate) * 2 * 2);
+    for (int done = 0; done < 2 * Rate; done += 441)
+        mixer.render(out.data() + 2 * done, std::min(441, 2 * Rate - done), Rate);
+    mixer.detach(&p);
+    std::cout << "[ level    ] 96 full-velocity notes on 16 channels: mix peak at "
+              << 20 * std::log10(peak(out)) << " dBFS\n";
+    EXPECT_LT(peak(out), 0.9f);
+    EXPECT_GT(peak(out), 0.5f);
+}
+
+TEST_F(SynthTest, StopAndSeekFadeWhatSoundsAndAnEndedPlayRingsOut)
+{
+    const auto file = fileOf(loudChords(5000, false));
+    const int ms = Rate / 1000;
+    for (int what = 0; what < 3; ++what) {
+        TSynth synth(Rate);
+        TMidiFilePlayer p(file, synth);
+        p.play();
+        const auto played = render(p, Rate / 2, 441);
+        const float before = peakIn(played, Rate / 2 - 10 * ms, Rate / 2);
+        ASSERT_GT(before, 0.01f);
+        if (what == 0) p.stop();
+        if (what == 1) p.seek(100);
+        if (what == 2) p.close();
+        const auto after = render(p, Rate / 10, 441);
+        // Neither a step into silence nor a sound that goes on: a fade of a few milliseconds.
+        EXPECT_GT(peakIn(after, 0, ms), before / 4) << what;
+        EXPECT_LT(peakIn(after, 0, 10 * ms), before * 1.01f) << what;
+        if (what != 1) {
+            EXPECT_EQ(peakIn(after, 10 * ms, 100 * ms), 0.0f) << what;
+            EXPECT_TRUE(p.isIdle()) << what;
+        }
+    }
+
+    // A play that reaches its end lets the release and the reverb ring, then goes idle.
+    TSynth synth(Rate);
+    TMidiFilePlayer p(fileOf(loudChords(300, false)), synth);
+    p.play();
+    auto out = render(p, Rate * 3 / 10 + 441, 441);
+    ASSERT_TRUE(p.reachedEnd());
+    const float level = peakIn(out, Rate * 3 / 10 - 10 * ms, Rate * 3 / 10);
+    out = render(p, Rate * 3, 441);
+    EXPECT_GT(peakIn(out, 0, 10 * ms), level / 4);
+    EXPECT_GT(peakIn(out, 50 * ms, 60 * ms), 1e-3f) << "the tail is heard";
+    EXPECT_TRUE(p.isIdle());
+    // It died away instead of being cut: the last sound is far under -60 dBFS.
+    int last = int(out.size() / 2) - 1;
+    while (last > 0 && out[std::size_t(2 * last)] == 0.0f && out[std::size_t(2 * last + 1)] == 0.0f)
+        --last;
+    EXPECT_LT(peakIn(out, last - 10 * ms, last + 1), 1e-3f);
+}
+
+TEST_F(SynthTest, ThePoolLoadsInTheBackgroundAndKeepsASpareAtPowerOn)
+{
+    TTestEnvironment env;
+    TSynthPool pool;
+    QString error;
+    auto first = pool.acquire(Rate, &error);
+    ASSERT_TRUE(first) << error.toStdString();
+    pool.waitForLoads();
+    ASSERT_TRUE(first->isReady());
+    ASSERT_NE(first->synth(), nullptr);
+    first->send(0x05C0);
+    first->send(0x7F4890);
+    EXPECT_GT(peak(render(*first, Rate / 10)), 0.01f);
+
+    // Given back, it is cleaned off the caller's thread, and is the next sink's at power-on
+    // state without a new load.
+    first.reset();
+    pool.waitForLoads();
+    auto second = pool.acquire(Rate);
+    ASSERT_TRUE(second && second->isReady());
+    EXPECT_EQ(second->synth()->program(0), 0);
+    EXPECT_LT(peak(render(*second, Rate)), 1e-6f) << "not even the reverb is left";
+    EXPECT_EQ(pool.loadsDone(), 1);
+
+    // Prepared ahead for another rate; a sink that goes while its load runs is no trouble.
+    pool.prepare(48000);
+    auto early = pool.acquire(48000);
+    early.reset();
+    pool.waitForLoads();
+    auto third = pool.acquire(48000);
+    EXPECT_TRUE(third->isReady());
+    EXPECT_EQ(third->synth()->sampleRate(), 48000);
+
+    // No SoundFont: said at once. One that does not load: the sink is ready, and silent.
+    EXPECT_FALSE(pool.acquire(Rate, &error, env.scratch() + "missing.sf2"));
+    EXPECT_FALSE(error.isEmpty());
+    const QString broken = env.writeFile("broken.sf2", "RIFF....sfbk");
+    auto silent = pool.acquire(Rate, &error, broken);
+    ASSERT_TRUE(silent);
+    pool.waitForLoads();
+    EXPECT_TRUE(silent->isReady());
+    EXPECT_EQ(silent->synth(), nullptr);
+    EXPECT_TRUE(silent->isSilent());
 }
