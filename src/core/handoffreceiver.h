@@ -4,7 +4,9 @@
 // codes and texts; what the actions do to the albums and the player is the target's business.
 //
 // A batch is any number of play, close and add-file requests in command-line order, ended by
-// one commit. Files take effect as they arrive; selection and playing wait for the commit.
+// one commit. The target answers each at once and carries them out in the same order from the
+// event loop, so that no album or file is touched before the second start has its reply;
+// selection and playing wait for the commit.
 // Batches of several second starts may interleave, each in its own order.
 //
 // Threads: main thread only (the target is the station). Each call must return quickly: a

@@ -30,6 +30,23 @@ std::size_t Slot(TStationAction action)
     return std::size_t(action);
 }
 
+// The window modes of the preferences "FormMode" and "FloatMode".
+enum class TWindowMode { AsSaved = 0, Shown = 1, Hidden = 2 };
+
+// Whether a window is shown at start-up: as its mode says, or as it was saved.
+bool ShownAtStartUp(int mode, bool saved)
+{
+    switch (TWindowMode(mode)) {
+    case TWindowMode::Shown:
+        return true;
+    case TWindowMode::Hidden:
+        return false;
+    case TWindowMode::AsSaved:
+        break;
+    }
+    return saved;
+}
+
 } // namespace
 
 TJukebox::TJukebox(const QString &executablePath, int colourDepth, TTimerSource *timers)
@@ -244,11 +261,8 @@ void TJukebox::FinishStartUp()
 {
     TTonariaGlobals &g = *globals_;
     if (!g.StartingUp) return;
-    const bool cloaked = g.FormMode == 1 ? false : g.FormMode == 2 ? true : g.PrefCloaked;
-    if (g.FloatMode == 1)
-        g.FloatShow = true;
-    else if (g.FloatMode == 2)
-        g.FloatShow = false;
+    const bool cloaked = !ShownAtStartUp(g.FormMode, !g.PrefCloaked);
+    g.FloatShow = ShownAtStartUp(g.FloatMode, g.FloatShow);
     emit started();
     SetCloaked(cloaked);
     g.StartingUp = false;
