@@ -5,6 +5,7 @@
 #include "support/testenv.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -85,4 +86,10 @@ TEST(AtomicFile, AFailedWriteGivesTheSystemsReasonAndKeepsTheOldFile)
     EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(ENOENT)));
     // Nothing is left behind beside the file.
     EXPECT_EQ(QDir(env.scratch()).entryList(QDir::Files), QStringList{QStringLiteral("f.txt")});
+    // A link stays a link; the file it leads to gets the bytes.
+    const QString link = env.scratch() + QStringLiteral("link.txt");
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_TRUE(WriteFileAtomically(link, "through", reason));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(TTestEnvironment::readFile(path), "through");
 }
