@@ -61,10 +61,10 @@ QString TAlbumFile::SaveToFile(const TAlbum &album, QString fileName) const
     if (album.FileUnread && fileName == album.FileName && QFileInfo::exists(fileName)) {
         const QString aside = SetAsideName(fileName);
         if (aside.isEmpty() || !QFile::rename(fileName, aside)) {
-            ShowMessageText(QStringLiteral("Error saving file %1.\r\r%2")
-                                .arg(Quoted(fileName),
-                                     QStringLiteral("The unreadable album file is kept.")),
-                            MB_OK | MB_ICONERROR);
+            ShowMessageText(
+                QStringLiteral("Error saving file %1.\r\r%2")
+                    .arg(Quoted(fileName), QStringLiteral("The unreadable album file is kept.")),
+                MB_OK | MB_ICONERROR);
             return {};
         }
     }

@@ -1,12 +1,11 @@
 #include "localisation/lm.h"
 
 #include "localisation/messageformat.h"
-#include "platform/system/asciicase.h"
 #include "localisation/showmessage.h"
+#include "platform/system/asciicase.h"
 #include "platform/system/atomicfile.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/textdecoding.h"
-
 
 namespace {
 

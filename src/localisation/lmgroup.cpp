@@ -52,6 +52,7 @@ void TLMGroup::Prune(const QStringList &usedNames)
 
 void TLMGroup::Sort()
 {
-    std::stable_sort(lines_.begin(), lines_.end(),
-                     [](const QString &a, const QString &b) { return CompareAsciiNoCase(a, b) < 0; });
+    std::stable_sort(lines_.begin(), lines_.end(), [](const QString &a, const QString &b) {
+        return CompareAsciiNoCase(a, b) < 0;
+    });
 }

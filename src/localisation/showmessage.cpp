@@ -6,7 +6,6 @@
 #include "platform/system/programfolder.h"
 #include "platform/system/textdecoding.h"
 
-
 namespace {
 
 // The English file the program ships: the messages shown before any language is loaded (the

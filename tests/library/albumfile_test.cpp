@@ -349,8 +349,8 @@ TEST_F(AlbumFileTest, OversizedFilesAreRefusedAndFailedWritesKeepTheOldFile)
         EXPECT_FALSE(Files().Save(*album));
     }
     ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, "Error saving file \"" + album->FileName +
-                                         "\".\r\r" + QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(boxes.boxes()[0].text, "Error saving file \"" + album->FileName + "\".\r\r" +
+                                         QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_EQ(TTestEnvironment::readFile(album->FileName), kEvening);
     EXPECT_EQ(QDir(env.scratch()).entryList(QDir::Files),
               (QStringList{QStringLiteral("huge.tal"), QStringLiteral("in.tal")}));

@@ -97,11 +97,13 @@ TEST(LanguageFile, PruneKeepsUsedNamesWhateverTheirCase)
 TEST(LanguageFile, AWindowsCodePageFileKeepsItsCharactersAndIsWrittenAsUtf8)
 {
     TLM lm;
-    lm.LoadFromText("[Globals]\r\nUINoTitle=Kein Titel \x96 Gr\xf6\xdf" "e\r\n");
+    lm.LoadFromText("[Globals]\r\nUINoTitle=Kein Titel \x96 Gr\xf6\xdf"
+                    "e\r\n");
     const QString text = S("Kein Titel \u2013 Gr\u00f6\u00dfe");
     EXPECT_EQ(lm.Lookup(u"Globals", u"UINoTitle"), text);
     const QByteArray saved = lm.SaveToText();
-    EXPECT_TRUE(saved.contains("Kein Titel \xe2\x80\x93 Gr\xc3\xb6\xc3\x9f" "e"));
+    EXPECT_TRUE(saved.contains("Kein Titel \xe2\x80\x93 Gr\xc3\xb6\xc3\x9f"
+                               "e"));
     TLM back;
     back.LoadFromText(saved);
     EXPECT_EQ(back.Lookup(u"Globals", u"UINoTitle"), text);

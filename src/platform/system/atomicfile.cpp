@@ -1,6 +1,7 @@
 #include "platform/system/atomicfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -52,7 +53,11 @@ bool WriteAll(int fd, QByteArrayView bytes, int &error)
 
 bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &reason, int mode)
 {
-    const QByteArray target = QFile::encodeName(path);
+    // A file kept as a link elsewhere (a settings file in a folder of dotfiles) stays a link:
+    // the file it leads to is replaced.
+    const QFileInfo info(path);
+    const QString resolved = info.isSymLink() ? info.canonicalFilePath() : QString();
+    const QByteArray target = QFile::encodeName(resolved.isEmpty() ? path : resolved);
     struct stat old {};
     if (mode < 0 && ::stat(target.constData(), &old) == 0) mode = int(old.st_mode & 07777);
 

@@ -10,8 +10,8 @@
 #include <QByteArrayView>
 #include <QString>
 
-// Writes bytes to path. mode, when not negative, is the new file's permission bits; otherwise
-// a file being replaced keeps its permissions and a new one gets the usual ones (0666 less
-// the user's umask). False, with the reason, when the old file (if any) stays.
-bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &reason,
-                         int mode = -1);
+// Writes bytes to path (through a link, to the file it leads to). mode, when not negative, is the
+// new file's permission bits; otherwise a file being replaced keeps its permissions and a new one
+// gets the usual ones (0666 less the user's umask). False, with the reason, when the old file (if
+// any) stays.
+bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &reason, int mode = -1);

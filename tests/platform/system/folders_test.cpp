@@ -173,7 +173,6 @@ TEST(TempFolder, PrivateAndRefusedWhenSomeoneElsesOrALink)
         ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 12345, 12345), 0);
         EXPECT_FALSE(PreparePrivateFolder(foreign).ok);
     }
-
 }
 
 namespace {

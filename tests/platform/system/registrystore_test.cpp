@@ -222,7 +222,8 @@ TEST(RegistryStore, StringsFromAWindowsCodePageSurviveASave)
     EXPECT_TRUE(TTestEnvironment::readFile(path).contains("p\xc3\xa4\xc3\x9f\xe2\x82\xacrd"));
     TRegistryStore back(path);
     ASSERT_TRUE(back.load());
-    EXPECT_EQ(back.readString(CU, QStringLiteral("P"), QStringLiteral("SUProxyPassword")), password);
+    EXPECT_EQ(back.readString(CU, QStringLiteral("P"), QStringLiteral("SUProxyPassword")),
+              password);
 }
 
 TEST(RegistryStore, AnUnreadableFileIsNeverOverwritten)

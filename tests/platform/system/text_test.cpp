@@ -5,6 +5,7 @@
 #include "support/testenv.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -30,22 +31,25 @@ TEST(TextDecoding, ForeignCodePageBytesKeepTheirCharacters)
 {
     const std::pair<QByteArray, QString> cases[] = {
         {"plain", QStringLiteral("plain")},
-        {"Caf\xc3\xa9", QStringLiteral("Caf\u00e9")},                  // UTF-8
-        {"\xef\xbb\xbfSch\xc3\xb6n", QStringLiteral("Sch\u00f6n")},    // UTF-8 with its mark
+        {"Caf\xc3\xa9", QStringLiteral("Caf\u00e9")},               // UTF-8
+        {"\xef\xbb\xbfSch\xc3\xb6n", QStringLiteral("Sch\u00f6n")}, // UTF-8 with its mark
         {"Caf\xe9 \x80 \x93x\x94", QStringLiteral("Caf\u00e9 \u20ac \u201cx\u201d")}, // 1252
         {"\xc3\xa9 then \xe9", QStringLiteral("\u00c3\u00a9 then \u00e9")}, // not UTF-8 as a whole
-        {"cut \xc3", QStringLiteral("cut \u00c3")},                    // sequence cut off
+        {"cut \xc3", QStringLiteral("cut \u00c3")},                         // sequence cut off
         {"\x81\x8d\x8f\x90\x9d", QStringLiteral("\u0081\u008d\u008f\u0090\u009d")},
         {"\xed\xa0\x80", QStringLiteral("\u00ed\u00a0\u20ac")}, // an encoded surrogate is no UTF-8
-        {QByteArray("\xff\xfe" "A\0\xe9\0", 6), QStringLiteral("A\u00e9")}, // UTF-16
+        {QByteArray("\xff\xfe"
+                    "A\0\xe9\0",
+                    6),
+         QStringLiteral("A\u00e9")}, // UTF-16
     };
     for (const auto &[bytes, text] : cases) {
         EXPECT_EQ(DecodeText(bytes), text) << bytes.toHex().constData();
         EXPECT_FALSE(DecodeText(bytes).contains(QChar(0xFFFD)));
     }
     EXPECT_EQ(SplitTextLines(u"a\r\nb\rc\n\nd"),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                           QString(), QStringLiteral("d")}));
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QString(),
+                           QStringLiteral("d")}));
 }
 
 TEST(TextDecoding, FilesPastTheLimitAreRefusedUnread)
@@ -85,4 +89,10 @@ TEST(AtomicFile, AFailedWriteGivesTheSystemsReasonAndKeepsTheOldFile)
     EXPECT_EQ(reason, QString::fromLocal8Bit(std::strerror(ENOENT)));
     // Nothing is left behind beside the file.
     EXPECT_EQ(QDir(env.scratch()).entryList(QDir::Files), QStringList{QStringLiteral("f.txt")});
+    // A link stays a link; the file it leads to gets the bytes.
+    const QString link = env.scratch() + QStringLiteral("link.txt");
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_TRUE(WriteFileAtomically(link, "through", reason));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(TTestEnvironment::readFile(path), "through");
 }
