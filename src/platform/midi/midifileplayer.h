@@ -4,7 +4,9 @@
 //
 // Each event is dispatched at its exact frame: the sink's render is split at event positions, so
 // timing does not depend on the mixer's block size. Stop, pause, seek and a new play silence every
-// channel first (no hanging notes). A seek, and a play from a position, restores ("chases") each
+// channel first (no hanging notes); what sounds at that moment fades out over a few milliseconds
+// first instead of stopping dead. When play reaches its end the release and reverb ring out. A
+// block never hands the sink more than a bounded amount of work (see MaxWorkPerBlock). A seek, and a play from a position, restores ("chases") each
 // channel's program, bank, controllers, pitch bend and registered parameters as they stand at the
 // target, after re-sending the SysEx messages that come before it, so that play resumes with the
 // right instruments. When play reaches its end (the `to` position, or the length of the file) the
@@ -66,8 +68,8 @@ public:
     void stop();
     // Moves the position (clamped to 0..length), silencing and chasing; the mode is kept.
     void seek(std::int64_t ms);
-    // Stops and silences on the next mix; the owner detaches the player from the mixer
-    // afterwards. A sink that goes on to another player is silenced by that player's first
+    // Stops and silences (with a short fade) on the next mixes; a play that has ended rings out.
+    // The owner detaches the player from the mixer once it is idle. A sink that goes on to another player is silenced by that player's first
     // command; once the player is detached, the owner may also call the sink's allNotesOff()
     // itself.
     void close();

@@ -108,6 +108,11 @@ std::unique_ptr<TSynthSink> TSynthPool::acquire(int sampleRate, QString *error,
     if (spare != spares_.end()) {
         install(*sink, std::move(spare->synth));
         spares_.erase(spare);
+        // The next title should not wait either: the last spare is replaced at once.
+        const bool spareLeft = std::any_of(spares_.begin(), spares_.end(),
+                                           [&](const TSpare &s) { return s.key == key; });
+        if (!spareLeft && std::find(jobs_.begin(), jobs_.end(), key) == jobs_.end())
+            queueLocked(key);
         return sink;
     }
     // One load per waiting sink: a load already queued or running may be meant for another.
@@ -173,11 +178,12 @@ std::unique_ptr<TSynth> TSynthPool::placeLocked(const TKey &key, std::unique_ptr
         if (job != jobs_.end()) jobs_.erase(job);
         return nullptr;
     }
-    if (std::none_of(spares_.begin(), spares_.end(), [&](const TSpare &s) { return s.key == key; })) {
+    if (std::count_if(spares_.begin(), spares_.end(),
+                      [&](const TSpare &s) { return s.key == key; }) < MaxSpares) {
         spares_.push_back(TSpare{key, std::move(synth)});
         return nullptr;
     }
-    return synth; // one spare is enough
+    return synth; // enough are spare
 }
 
 void TSynthPool::run()

@@ -4,7 +4,9 @@
 // open; the sink plays at once when a synthesizer is spare and otherwise becomes ready (see
 // TMidiSink::isReady()) when the load ends. A sink that goes gives its synthesizer back; the
 // pool's thread puts it back to power-on state, without a trace of reverb, for the next medium.
-// One spare is kept for each rate and SoundFont.
+// When a medium takes the last spare, another is loaded at once, so that the next title finds
+// one while this one's synthesizer still rings out; up to MaxSpares are kept for each rate and
+// SoundFont (about 13 MB each beside the samples, which the synthesizers share).
 //
 // The program asks for the first synthesizer at start-up (prepare()), so that the first title
 // need not wait for the SoundFont.
@@ -78,6 +80,7 @@ public:
     std::unique_ptr<TSynthSink> acquire(int sampleRate, QString *error = nullptr,
                                         const QString &soundFont = QString());
 
+    static constexpr int MaxSpares = 2;
     // How much of a used synthesizer's reverb is rendered away before it is spare again.
     static constexpr int CleanSeconds = 2;
 
