@@ -6,7 +6,9 @@
 #include "presentation/theme/tuiman.h"
 #include "themeglyphs.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -322,6 +324,18 @@ QImage floatTexture(int height, const TLook &look)
 
 // ---- files ----
 
+// The bits past the width of each row of a monochrome bitmap are left as they come; clear
+// them so that the files come out the same every time.
+void zeroRowPadding(QByteArray &bmp, int width)
+{
+    if (bmp.size() < 14) return;
+    const int offset = quint8(bmp[10]) | quint8(bmp[11]) << 8;
+    const int stride = (width + 31) / 32 * 4;
+    for (int row = offset; row + stride <= bmp.size(); row += stride)
+        for (int x = width; x < stride * 8; ++x)
+            bmp[row + x / 8] = char(bmp[row + x / 8] & ~(0x80 >> (x % 8)));
+}
+
 class TThemeWriter {
 public:
     TThemeWriter(QString folder, QString name) : folder_(std::move(folder)), name_(std::move(name))
@@ -332,7 +346,14 @@ public:
     QString Save(const QString &file, const QImage &image)
     {
         const QString relative = name_ + u'/' + file;
-        if (!image.save(folder_ + relative)) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, file.endsWith(QStringLiteral(".bmp")) ? "BMP" : "PNG");
+        if (image.format() == QImage::Format_Mono) zeroRowPadding(bytes, image.width());
+        QFile out(folder_ + relative);
+        if (bytes.isEmpty() || !out.open(QIODevice::WriteOnly) ||
+            out.write(bytes) != bytes.size()) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(folder_ + relative));
             ok_ = false;
         }
@@ -544,11 +565,11 @@ TThemePlan defaultPlan()
     f.Collections = {{1, QSize(22, 18), TCollection::Plain},
                      {2, QSize(28, 18), TCollection::Accent},
                      {5, QSize(16, 18), TCollection::Chrome}};
-    f.Places = {{QStringLiteral("bbHide"), QRect(4, 2, 16, 18), 5},
-                {QStringLiteral("tpTime"), QRect(260, 2, 56, 18), 0},
-                {QStringLiteral("tpFloat"), QRect(200, 2, 56, 18), 0},
-                {QStringLiteral("tlTime"), QRect(0, 0, 56, 18), 0},
-                {QStringLiteral("tlCaption"), QRect(4, 0, 200, 18), 0}};
+    f.Places = {
+        {QStringLiteral("bbHide"), QRect(4, 2, 16, 18), 5},
+        {QStringLiteral("tpTime"), QRect(260, 2, 56, 18), 0},
+        {QStringLiteral("tpFloat"), QRect(200, 2, 56, 18), 0},
+    };
     append(f.Places, row({"bbPlay"}, 22, 2, QSize(28, 18), 0, 2));
     append(f.Places, row({"bbPause", "bbStop", "bbPrev", "bbRew", "bbFB", "bbFF", "bbNext"}, 50, 2,
                          QSize(22, 18), 0, 1));
@@ -619,11 +640,11 @@ TThemePlan midnightPlan()
     f.Collections = {{1, QSize(18, 14), TCollection::Plain},
                      {2, QSize(22, 14), TCollection::Accent},
                      {5, QSize(12, 14), TCollection::Chrome}};
-    f.Places = {{QStringLiteral("bbHide"), QRect(3, 2, 12, 14), 5},
-                {QStringLiteral("tpTime"), QRect(260, 2, 50, 14), 0},
-                {QStringLiteral("tpFloat"), QRect(200, 2, 56, 14), 0},
-                {QStringLiteral("tlTime"), QRect(0, 0, 50, 14), 0},
-                {QStringLiteral("tlCaption"), QRect(4, 0, 200, 14), 0}};
+    f.Places = {
+        {QStringLiteral("bbHide"), QRect(3, 2, 12, 14), 5},
+        {QStringLiteral("tpTime"), QRect(260, 2, 50, 14), 0},
+        {QStringLiteral("tpFloat"), QRect(200, 2, 56, 14), 0},
+    };
     append(f.Places, row({"bbPlay"}, 17, 2, QSize(22, 14), 0, 2));
     append(f.Places, row({"bbPause", "bbStop", "bbPrev", "bbRew", "bbFB", "bbFF", "bbNext"}, 39, 2,
                          QSize(18, 14), 0, 1));

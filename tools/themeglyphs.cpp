@@ -237,6 +237,7 @@ QImage DrawGlyph(const QString &button, int size, const QColor &colour)
 QImage MonochromeGlyph(const QImage &glyph)
 {
     QImage mono(glyph.size(), QImage::Format_Mono);
+    mono.fill(0);
     mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     for (int y = 0; y < glyph.height(); ++y)
         for (int x = 0; x < glyph.width(); ++x)

@@ -122,4 +122,8 @@ void TTestFloat::resizeEvent(QResizeEvent *event)
     auto *caption = findChild<QWidget *>("tpFloat");
     time->setGeometry(width() - time->width() - 4, 1, time->width(), height() - 2);
     caption->setGeometry(x + 2, 1, time->x() - (x + 2) - 2, height() - 2);
+    // Each label fills its panel.
+    for (QWidget *panel : {time, caption})
+        for (auto *label : panel->findChildren<QWidget *>())
+            label->setGeometry(panel->rect());
 }

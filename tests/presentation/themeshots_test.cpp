@@ -14,6 +14,7 @@
 #include "support/testenv.h"
 
 #include <QDir>
+#include <QFont>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -38,18 +39,44 @@ QRegion expectedRegion(const TUIGroup &group, const QString &window, const QStri
     return TFormShaper::RegionOf(QImage(folder + mask), ColourToQColor(colour));
 }
 
-void fillDisplay(TTestDisplay &d)
+// Texts, fonts and colours as the preferences would give them.
+void label(QWidget &window, const char *name, const QString &text, int pixels, bool bold,
+           TTLAlignment alignment, const QColor &colour)
 {
-    d.findChild<TTransparentLabel *>("tlTime")->SetCaption("01:23");
-    d.findChild<TTransparentLabel *>("tlTime2")->SetCaption("-02:41");
-    d.findChild<TTransparentLabel *>("tlTimeTotal")->SetCaption("04:04");
-    d.findChild<TTransparentLabel *>("tlCaption")->SetCaption("Rondo alla turca");
-    d.findChild<TTransProgressBar *>("tpbDisplay")->SetPosition(34);
+    auto *l = window.findChild<TTransparentLabel *>(name);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    l->setFont(font);
+    l->SetCaption(text);
+    l->SetAlignment(alignment);
+    l->SetEllipsis(true);
+    l->SetFontColor(colour);
+}
+
+void fillDisplay(TTestDisplay &d, const QColor &accent)
+{
+    const QColor text(236, 244, 248), dim(accent.lighter(150));
+    label(d, "tlCaption", "Mozart - Rondo alla turca", 13, true, TTLAlignment::tlaMiddleLeft, text);
+    label(d, "tlTime", "01:23", 30, true, TTLAlignment::tlaMiddleLeft, text);
+    label(d, "tlTime2", "-02:41", 12, false, TTLAlignment::tlaMiddleRight, dim);
+    label(d, "tlTimeTotal", "04:04", 12, false, TTLAlignment::tlaMiddleRight, dim);
+    auto *bar = d.findChild<TTransProgressBar *>("tpbDisplay");
+    bar->SetColor(accent);
+    bar->SetPosition(34);
     for (const char *name : {"blL", "blR"}) {
         auto *led = d.findChild<TBmpLED *>(name);
         led->Reset();
         led->SetPosition(name[2] == 'L' ? 26000 : 19000);
     }
+}
+
+void fillFloat(TTestFloat &f)
+{
+    const QColor text(236, 244, 248);
+    label(f, "tlCaption", "Mozart - Rondo alla turca", 12, true, TTLAlignment::tlaMiddleCenter,
+          text);
+    label(f, "tlTime", "01:23", 12, true, TTLAlignment::tlaMiddleCenter, text);
 }
 
 } // namespace
@@ -99,9 +126,9 @@ TEST(ShippedThemes, EveryComponentGetsItsPicturesAndTheOutlineFollowsTheMask)
             }
         }
 
-        fillDisplay(display);
-        bar.findChild<TTransparentLabel *>("tlCaption")->SetCaption("Rondo alla turca");
-        bar.findChild<TTransparentLabel *>("tlTime")->SetCaption("01:23");
+        fillDisplay(display, theme == u"Midnight" ? QColor(190, 150, 255) : QColor(120, 232, 222));
+        fillFloat(bar);
+        bar.resize(480, bar.height());
         display.show();
         bar.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&display));
