@@ -5,11 +5,13 @@
 #include "library/album.h"
 #include "library/program.h"
 #include "library/title.h"
+#include "localisation/showmessage.h"
 #include "packages/zipman.h"
-#include "packages/zipstreamerror.h"
+#include "platform/system/messageservice.h"
 #include "playback/sonoricplayer.h"
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -67,7 +69,9 @@ void TTransport::Play()
         OpenAndPlay(title);
         return;
     }
-    if (g_.Player && g_.Player->Opened()) {
+    if (PackagePending()) {
+        packagePlay_ = true;
+    } else if (g_.Player && g_.Player->Opened()) {
         g_.Player->Play();
         UpdateStoppedAtEnd();
     }
@@ -77,6 +81,7 @@ void TTransport::Play()
 void TTransport::Pause()
 {
     CancelPendingMove();
+    packagePlay_ = false;
     if (g_.Player) {
         g_.Player->PlayPause();
         UpdateStoppedAtEnd();
@@ -87,6 +92,7 @@ void TTransport::Pause()
 void TTransport::Stop()
 {
     CancelPendingMove();
+    packagePlay_ = false;
     if (g_.Player) {
         g_.Player->Stop();
         UpdateStoppedAtEnd();
@@ -98,9 +104,8 @@ void TTransport::Previous()
 {
     CancelPendingMove();
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() > 0) {
-        g_.ZipMan->SetIndex(g_.ZipMan->CurrentIndex() - 1);
-        if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
-        OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
+        RequestPackageMember(g_.ZipMan->Package(), g_.ZipMan->CurrentIndex() - 1,
+                             !PlayerStopped() || packagePlay_);
     } else if (!g_.LibraryReady) {
         if (g_.Player) g_.Player->PrevTrack();
     } else if (TAlbum *album = Album()) {
@@ -114,9 +119,8 @@ bool TTransport::Next()
 {
     CancelPendingMove();
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() < g_.ZipMan->Count() - 1) {
-        g_.ZipMan->SetIndex(g_.ZipMan->CurrentIndex() + 1);
-        if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
-        OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
+        RequestPackageMember(g_.ZipMan->Package(), g_.ZipMan->CurrentIndex() + 1,
+                             !PlayerStopped() || packagePlay_);
     } else if (!g_.LibraryReady) {
         if (g_.Player) g_.Player->NextTrack();
     } else if (TAlbum *album = Album()) {
@@ -248,11 +252,11 @@ void TTransport::OpenTitleFile(const TTitle &title)
         if (!title.DeviceName.isEmpty() && g_.Player)
             device = g_.Player->FindDeviceByName(title.DeviceName);
         OpenFile(path, device ? device : &AnyDeviceInfo);
+        packageFailures_ = 0;
         return;
     }
-    const QString unpacked = g_.ZipMan->OpenTitle(path);
     g_.ZipMode = true;
-    OpenFile(unpacked, &AnyDeviceInfo);
+    RequestPackageMember(path, 0, false);
 }
 
 void TTransport::OpenFile(const QString &fileName, TSPDeviceInfo *device)
@@ -282,7 +286,75 @@ void TTransport::CloseTitle()
         g_.ZipMan->ClosePackage();
         g_.ZipMode = false;
     }
+    packagePlay_ = false;
     g_.UpdateControls();
+}
+
+// ---- Package titles ----
+
+void TTransport::RequestPackageMember(const QString &path, int index, bool play)
+{
+    packagePlay_ = play;
+    g_.ZipMan->Prepare(path, index, this, [this](bool unpacked) { PackageMemberReady(unpacked); });
+}
+
+bool TTransport::PackagePending() const
+{
+    return g_.ZipMode && g_.ZipMan->Busy();
+}
+
+void TTransport::PackageMemberReady(bool unpacked)
+{
+    const bool play = std::exchange(packagePlay_, false);
+    if (unpacked) {
+        try {
+            OpenFile(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
+            if (play && g_.Player && g_.Player->Opened()) g_.Player->Play();
+            packageFailures_ = 0;
+        } catch (const std::exception &) {
+            unpacked = false; // a member the player cannot open fails the package
+        }
+    }
+    if (!unpacked) {
+        PackageFailed(play);
+        return;
+    }
+    UpdateStoppedAtEnd();
+    g_.UpdateControls();
+    g_.UpdateDisplay();
+}
+
+void TTransport::PackageFailed(bool play)
+{
+    const QString name = g_.LoadedTitle ? g_.LoadedTitle->FileName : g_.ZipMan->Package();
+    const TTitle *failed = g_.LoadedTitleSource;
+    CloseTitle();
+    UpdateStoppedAtEnd();
+    TAlbum *album = Album();
+    const TProgram *program = CurrentProgram();
+    const int titles = program ? int(program->Titles.size()) : 0;
+    QString moveError;
+    bool passFailed = false;
+    if (play && album && g_.LibraryReady && ++packageFailures_ < titles) {
+        if (album->CurrentTitle == failed) album->CurrentTitle = album->NextTitle();
+        try {
+            OpenAndPlay(album->CurrentTitle);
+        } catch (const std::exception &e) {
+            moveError = QString::fromUtf8(e.what());
+        }
+    } else if (play) {
+        packageFailures_ = 0;
+        passFailed = true;
+    }
+    // Reported after the move, so the jukebox plays on while the message shows.
+    ShowMessageById(QStringLiteral("ErrFileError"), {name}, MB_ICONERROR);
+    if (!moveError.isEmpty() && OnMoveFailed) OnMoveFailed(moveError);
+    // No title of a whole pass could be played: play stops, and a close that waits for the
+    // end of play happens now.
+    if (passFailed && g_.CloseRequested) {
+        g_.CloseRequested = false;
+        if (OnCloseRequest) OnCloseRequest();
+    }
 }
 
 // ---- End of title ----

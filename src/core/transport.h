@@ -8,9 +8,14 @@
 // delay, the sleep text shows and a single-shot timer takes the next step; any transport command
 // or a close given meanwhile cancels the pending move and takes over.
 //
-// Errors of the player (ESonoricPlayerException) and of packages (EZipStreamError) propagate to
-// the caller, who shows them; the pending move after a pause, which has no caller, shows them
-// itself.
+// Errors of the player (ESonoricPlayerException) propagate to the caller, who shows them; the
+// pending move after a pause, which has no caller, shows them itself.
+//
+// A package title is unpacked by the package manager off this thread: opening it (or moving to
+// another of its members) asks for the member and returns; the player opens the member when it
+// is ready, and plays it when play was asked for meanwhile. A package that cannot be played is
+// reported once, as a file error naming the title's file, and play moves on to the next title
+// until a whole pass of the program has failed.
 //
 // Threads: main thread only. The ticker reaches SeekStep and QuickNumberCommit through a
 // synchronous call into the main thread.
@@ -96,6 +101,21 @@ private:
     void StartSeek(int direction, int interval);
     void EndSeek();
 
+    // ---- Package titles ----
+    // Asks for member `index` of the package at `path`; `play` starts it when it is ready.
+    void RequestPackageMember(const QString &path, int index, bool play);
+    // The member asked for last is unpacked (or not): open it in the player, or give up the
+    // package title.
+    void PackageMemberReady(bool unpacked);
+    // A package waits for its member.
+    bool PackagePending() const;
+    // Closes a failed package title, moves on when play was asked for, and reports it.
+    void PackageFailed(bool play);
+
     TTonariaGlobals &g_;
     QTimer pauseTimer_;
+    // Play was asked for while a package member is being unpacked.
+    bool packagePlay_ = false;
+    // Package titles that failed one after another while playing on.
+    int packageFailures_ = 0;
 };
