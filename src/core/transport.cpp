@@ -105,7 +105,7 @@ void TTransport::Previous()
     CancelPendingMove();
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() > 0) {
         RequestPackageMember(g_.ZipMan->Package(), g_.ZipMan->CurrentIndex() - 1,
-                             !PlayerStopped() || packagePlay_);
+                             PackageKeepsPlaying());
     } else if (!g_.LibraryReady) {
         if (g_.Player) g_.Player->PrevTrack();
     } else if (TAlbum *album = Album()) {
@@ -120,7 +120,7 @@ bool TTransport::Next()
     CancelPendingMove();
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() < g_.ZipMan->Count() - 1) {
         RequestPackageMember(g_.ZipMan->Package(), g_.ZipMan->CurrentIndex() + 1,
-                             !PlayerStopped() || packagePlay_);
+                             PackageKeepsPlaying());
     } else if (!g_.LibraryReady) {
         if (g_.Player) g_.Player->NextTrack();
     } else if (TAlbum *album = Album()) {
@@ -303,6 +303,12 @@ bool TTransport::PackagePending() const
     return g_.ZipMode && g_.ZipMan->Busy();
 }
 
+bool TTransport::PackageKeepsPlaying() const
+{
+    TSonoricPlayer *player = g_.Player;
+    return packagePlay_ || (player && player->Opened() && player->GetMode() == MCI_MODE_PLAY);
+}
+
 void TTransport::PackageMemberReady(bool unpacked)
 {
     const bool play = std::exchange(packagePlay_, false);
@@ -363,8 +369,9 @@ void TTransport::CheckEndOfTitle()
 {
     TSonoricPlayer *player = g_.Player;
     // A title the user stopped in the middle does not count; StoppedAtEnd keeps one end from
-    // being taken twice.
-    if (player && player->Opened() && !g_.StoppedAtEnd && player->GetMode() == MCI_MODE_STOP &&
+    // being taken twice. A member that ends while the next one unpacks has been moved on from.
+    if (player && player->Opened() && !g_.StoppedAtEnd && !PackagePending() &&
+        player->GetMode() == MCI_MODE_STOP &&
         player->GetPosition() >= player->GetLength()) {
         g_.StoppedAtEnd = true;
         if (g_.PauseDelay > 0) {

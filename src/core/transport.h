@@ -109,6 +109,8 @@ private:
     void PackageMemberReady(bool unpacked);
     // A package waits for its member.
     bool PackagePending() const;
+    // A member asked for now is to play: the player plays, or play was asked for meanwhile.
+    bool PackageKeepsPlaying() const;
     // Closes a failed package title, moves on when play was asked for, and reports it.
     void PackageFailed(bool play);
 

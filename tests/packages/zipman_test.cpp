@@ -16,6 +16,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 struct TManWorld {
@@ -126,8 +128,22 @@ TEST(ZipMan, StoppingAnUnpackLeavesNothing)
     TManWorld world;
     const QString package = world.env.scratch() + u"long.zip"_qs;
     ASSERT_TRUE(WriteSparseZip(package, "long.wav", quint32(256) << 20));
+    // The member is written to a file without a name until it is whole; the process holds
+    // it open in the temporary folder meanwhile.
+    const auto writing = [&] {
+        const QDir fds(QStringLiteral("/proc/self/fd"));
+        for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System)) {
+            char target[4096];
+            const ssize_t length =
+                readlink(QFile::encodeName(fds.filePath(fd)).constData(), target, sizeof target);
+            if (length > 0 && QFile::decodeName(QByteArray(target, length))
+                                  .startsWith(world.temp + u'/'))
+                return true;
+        }
+        return false;
+    };
     const auto unpacking = [&] {
-        return WaitUntil([&] { return !world.Files().isEmpty(); }, 20000);
+        return WaitUntil([&] { return writing() || !world.Files().isEmpty(); }, 20000);
     };
 
     auto man = std::make_unique<TZipMan>(world.temp);
@@ -136,12 +152,13 @@ TEST(ZipMan, StoppingAnUnpackLeavesNothing)
     ASSERT_TRUE(unpacking());
     man->Cancel();
     EXPECT_FALSE(man->Busy());
-    EXPECT_TRUE(WaitUntil([&] { return world.Files().isEmpty(); }, 20000))
+    EXPECT_TRUE(WaitUntil([&] { return !writing() && world.Files().isEmpty(); }, 20000))
         << world.Files().join(u' ').toStdString();
 
     man->Prepare(package, 0, nullptr, answers(u"closed"_qs));
     ASSERT_TRUE(unpacking());
     man.reset();
+    EXPECT_FALSE(writing());
     EXPECT_TRUE(world.Files().isEmpty());
     RunEvents(50);
     EXPECT_TRUE(answers.list.isEmpty());
