@@ -5,12 +5,14 @@
 #include "library/album.h"
 #include "library/program.h"
 #include "library/title.h"
+#include "localisation/messageformat.h"
+#include "localisation/showmessage.h"
 #include "packages/zipman.h"
-#include "packages/zipstreamerror.h"
 #include "playback/sonoricplayer.h"
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -98,7 +100,9 @@ void TTransport::Play()
         OpenAndPlay(title);
         return;
     }
-    if (g_.Player && g_.Player->Opened()) {
+    if (PackagePending()) {
+        packagePlay_ = true;
+    } else if (g_.Player && g_.Player->Opened()) {
         g_.Player->Play();
         UpdateStoppedAtEnd();
     }
@@ -108,6 +112,7 @@ void TTransport::Play()
 void TTransport::Pause()
 {
     CancelPendingMove();
+    packagePlay_ = false;
     if (g_.Player) {
         g_.Player->PlayPause();
         UpdateStoppedAtEnd();
@@ -118,6 +123,7 @@ void TTransport::Pause()
 void TTransport::Stop()
 {
     CancelPendingMove();
+    packagePlay_ = false;
     if (g_.Player) {
         g_.Player->Stop();
         UpdateStoppedAtEnd();
@@ -127,9 +133,7 @@ void TTransport::Stop()
 
 void TTransport::OpenPackageMember(int index)
 {
-    g_.ZipMan->SetIndex(index);
-    if (!g_.ZipMan->UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
-    OpenFileKeepPlaying(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
+    RequestPackageMember(g_.ZipMan->Package(), index, PackageKeepsPlaying());
 }
 
 void TTransport::Previous()
@@ -296,9 +300,8 @@ void TTransport::OpenTitleFile(const TTitle &title)
         OpenFile(path, device ? device : &AnyDeviceInfo);
         return;
     }
-    const QString unpacked = g_.ZipMan->OpenTitle(path);
     g_.ZipMode = true;
-    OpenFile(unpacked, &AnyDeviceInfo);
+    RequestPackageMember(path, 0, false);
 }
 
 void TTransport::OpenFile(const QString &fileName, TSPDeviceInfo *device)
@@ -328,7 +331,82 @@ void TTransport::CloseTitle()
         g_.ZipMan->ClosePackage();
         g_.ZipMode = false;
     }
+    packagePlay_ = false;
     UpdateControls();
+}
+
+// ---- Package titles ----
+
+void TTransport::RequestPackageMember(const QString &path, int index, bool play)
+{
+    packagePlay_ = play;
+    g_.ZipMan->Prepare(path, index, this, [this](bool unpacked) { PackageMemberReady(unpacked); });
+}
+
+bool TTransport::PackagePending() const
+{
+    return g_.ZipMode && g_.ZipMan->Busy();
+}
+
+bool TTransport::PackageKeepsPlaying() const
+{
+    TSonoricPlayer *player = g_.Player;
+    return packagePlay_ || (player && player->Opened() && player->GetMode() == MCI_MODE_PLAY);
+}
+
+void TTransport::PackageMemberReady(bool unpacked)
+{
+    const bool play = std::exchange(packagePlay_, false);
+    if (unpacked) {
+        try {
+            OpenFile(g_.ZipMan->CurrentFile(), &AnyDeviceInfo);
+            if (play && g_.Player && g_.Player->Opened()) g_.Player->Play();
+            if (play) packageFailures_ = 0;
+        } catch (const std::exception &) {
+            unpacked = false; // a member the player cannot open fails the package
+        }
+    }
+    if (!unpacked) {
+        PackageFailed(play);
+        return;
+    }
+    UpdateStoppedAtEnd();
+    UpdateControls();
+    UpdateDisplay();
+}
+
+void TTransport::PackageFailed(bool play)
+{
+    const QString name = g_.LoadedTitle ? g_.LoadedTitle->FileName : g_.ZipMan->Package();
+    TTitle *failed = const_cast<TTitle *>(g_.LoadedTitleSource);
+    CloseTitle();
+    failedTitle_ = failed;
+    UpdateStoppedAtEnd();
+    const QString text =
+        FormatMessageText(GetMessageText(QStringLiteral("ErrFileError")), {name});
+    TAlbum *album = Album();
+    const TProgram *program = CurrentProgram();
+    const int titles = program ? int(program->Titles.size()) : 0;
+    if (!play || !album || !g_.LibraryReady) {
+        ReportFailure(text);
+        return;
+    }
+    if (++packageFailures_ < titles) {
+        // Moved on first, so the jukebox plays on while the message shows.
+        if (failed) album->CurrentTitle = failed;
+        TTitle *next = album->NextTitle();
+        PlayOnward(next);
+        ReportFailure(text);
+        return;
+    }
+    // No title of a whole pass could be played: play stops, and a close that waits for the
+    // end of play goes ahead.
+    packageFailures_ = 0;
+    ReportFailure(text);
+    if (g_.CloseRequested) {
+        g_.CloseRequested = false;
+        emit closeRequested();
+    }
 }
 
 void TTransport::PlayFromCurrentTitle()
@@ -355,8 +433,9 @@ void TTransport::CheckEndOfTitle()
     // A title the user stopped in the middle does not count; StoppedAtEnd keeps one end from
     // being taken twice.
     try {
-        if (player && player->Opened() && !stoppedAtEnd_ && player->GetMode() == MCI_MODE_STOP &&
-            player->GetPosition() >= player->GetLength()) {
+        // A member that ends while the next one unpacks has been moved on from.
+        if (player && player->Opened() && !stoppedAtEnd_ && !PackagePending() &&
+            player->GetMode() == MCI_MODE_STOP && player->GetPosition() >= player->GetLength()) {
             stoppedAtEnd_ = true;
             if (g_.PauseDelay > 0)
                 StartPause();
@@ -416,15 +495,8 @@ void TTransport::FinishEndOfTitle()
 void TTransport::PlayNextTitle()
 {
     if (g_.ZipMode && g_.ZipMan->CurrentIndex() < g_.ZipMan->Count() - 1) {
-        try {
-            OpenPackageMember(g_.ZipMan->CurrentIndex() + 1);
-            UpdateStoppedAtEnd();
-            if (stoppedAtEnd_) Play();
-            return;
-        } catch (const std::exception &e) {
-            // The rest of the package is passed over; the program goes on.
-            ReportFailure(FailureText(e));
-        }
+        RequestPackageMember(g_.ZipMan->Package(), g_.ZipMan->CurrentIndex() + 1, true);
+        return;
     }
     if (!g_.LibraryReady || !Album()) {
         try {
@@ -452,7 +524,10 @@ void TTransport::PlayOnward(TTitle *title)
         if (title != failedTitle_) {
             try {
                 OpenAndPlay(title);
+                // A package title answers later, when its member is unpacked.
+                if (PackagePending()) return;
                 if (!PlayerStopped()) {
+                    packageFailures_ = 0;
                     UpdateStoppedAtEnd();
                     return;
                 }

@@ -13,9 +13,15 @@
 // titleFailed) and play goes on with the title after it. When no title of a whole pass can be
 // played, play stops, and a pending close request goes ahead.
 //
-// The commands the user gives directly raise the player's (ESonoricPlayerException) and the
-// packages' (EZipStreamError) errors to the caller, who shows them; the moves of the play
-// sequence, which have no caller, report through titleFailed.
+// The commands the user gives directly raise the player's errors (ESonoricPlayerException) to
+// the caller, who shows them; the moves of the play sequence, which have no caller, report
+// through titleFailed.
+//
+// A package title is unpacked by the package manager off this thread: opening it (or moving to
+// another of its members) asks for the member and returns; the player opens the member when it
+// is ready, and plays it when play was asked for meanwhile. A package that cannot be played is
+// told once, as a file error naming the title's file, and play moves on as for any title that
+// cannot be played.
 //
 // Timed steps (the pause, the seek run's repeats, the typed number's delay) run on timers of the
 // given source.
@@ -119,7 +125,20 @@ private:
     bool PlayerStopped() const;
     void UpdateStoppedAtEnd();
     void OpenTitleFile(const TTitle &title);
+    // ---- Package titles ----
+    // Asks for member `index` of the package at `path`; `play` starts it when it is ready.
+    void RequestPackageMember(const QString &path, int index, bool play);
+    // Asks for another member of the open package, playing on when the player plays.
     void OpenPackageMember(int index);
+    // The member asked for last is unpacked (or not): open it in the player, or give up the
+    // package title.
+    void PackageMemberReady(bool unpacked);
+    // A package waits for its member.
+    bool PackagePending() const;
+    // A member asked for now is to play: the player plays, or play was asked for meanwhile.
+    bool PackageKeepsPlaying() const;
+    // Closes a failed package title, tells why, and moves on when play was asked for.
+    void PackageFailed(bool play);
     void StartPause();
     // After the pause between titles: a new order at the end of a pass, then the close or the
     // next title.
@@ -145,4 +164,8 @@ private:
     bool stoppedAtEnd_ = true;
     // The last title whose opening failed, until another title opens.
     const TTitle *failedTitle_ = nullptr;
+    // Play was asked for while a package member is being unpacked.
+    bool packagePlay_ = false;
+    // Package titles that failed one after another while playing on.
+    int packageFailures_ = 0;
 };

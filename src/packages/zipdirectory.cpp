@@ -48,6 +48,12 @@ bool ReadExactly(QFile &file, void *buffer, qint64 length)
     return file.read(static_cast<char *>(buffer), length) == length;
 }
 
+// The sizes of a member as the central directory gives them.
+struct TCentralSizes {
+    std::uint32_t Compressed = 0;
+    std::uint32_t Uncompressed = 0;
+};
+
 [[noreturn]] void Fail(int number)
 {
     // The first message spells "File" with a capital; the others do not.
@@ -55,12 +61,18 @@ bool ReadExactly(QFile &file, void *buffer, qint64 length)
                                       : QStringLiteral("Error %1 reading Zip file").arg(number));
 }
 
+[[noreturn]] void Stopped()
+{
+    throw EZipStreamError(QStringLiteral("Stopped reading Zip file"));
+}
+
 // The scan reads four bytes at a time until it meets a signature. Starting at `pos`, returns
 // the first such position (pos, pos + 4, ...) that holds one of the three signatures, or the
 // first position from which fewer than four bytes can be read.
-qint64 NextSignature(QFile &file, qint64 pos, std::vector<uchar> &buffer)
+qint64 NextSignature(QFile &file, qint64 pos, std::vector<uchar> &buffer, std::stop_token stop)
 {
     for (;;) {
+        if (stop.stop_requested()) Stopped();
         if (!file.seek(pos)) return pos;
         const qint64 got =
             file.read(reinterpret_cast<char *>(buffer.data()), qint64(buffer.size()));
@@ -71,11 +83,21 @@ qint64 NextSignature(QFile &file, qint64 pos, std::vector<uchar> &buffer)
     }
 }
 
-// Compressed sizes by the offset of the member's local header, from the central directory.
-// Empty when the archive has no readable central directory.
-QHash<qint64, qint64> ReadCentralSizes(QFile &file, qint64 size)
+// Whether an end-of-central-directory signature stands where an archive keeps it: in the
+// last record's length plus the longest comment before the end of the file.
+bool HasEndRecord(QFile &file, qint64 size)
 {
-    QHash<qint64, qint64> sizes;
+    const qint64 tailSize = std::min(size, kEndOfCentralSize + kMaxComment);
+    if (tailSize < kEndOfCentralSize || !file.seek(size - tailSize)) return false;
+    const QByteArray tail = file.read(tailSize);
+    return tail.lastIndexOf(QByteArrayView("PK\5\6", 4)) >= 0;
+}
+
+// Member sizes by the offset of the member's local header, from the central directory.
+// Empty when the archive has no readable central directory.
+QHash<qint64, TCentralSizes> ReadCentralSizes(QFile &file, qint64 size)
+{
+    QHash<qint64, TCentralSizes> sizes;
     const qint64 tailSize = std::min(size, kEndOfCentralSize + kMaxComment);
     if (tailSize < kEndOfCentralSize || !file.seek(size - tailSize)) return sizes;
     const QByteArray tailBytes = file.read(tailSize);
@@ -99,11 +121,12 @@ QHash<qint64, qint64> ReadCentralSizes(QFile &file, qint64 size)
         while (p + kCentralHeaderSize <= directorySize &&
                Le32(entry + p) == kCentralHeaderSignature) {
             const std::uint32_t compressed = Le32(entry + p + 20);
+            const std::uint32_t uncompressed = Le32(entry + p + 24);
             const std::uint32_t localOffset = Le32(entry + p + 42);
             // 0xFFFFFFFF marks a value kept in a 64-bit extension; such members are not
             // resolved here.
             if (compressed != 0xFFFFFFFFu && localOffset != 0xFFFFFFFFu)
-                sizes.insert(localOffset, compressed);
+                sizes.insert(localOffset, TCentralSizes{compressed, uncompressed});
             p += kCentralHeaderSize + Le16(entry + p + 28) + Le16(entry + p + 30) +
                  Le16(entry + p + 32);
         }
@@ -114,7 +137,7 @@ QHash<qint64, qint64> ReadCentralSizes(QFile &file, qint64 size)
 
 } // namespace
 
-void TZipDirectory::Read(const QString &path)
+void TZipDirectory::Read(const QString &path, std::stop_token stop)
 {
     records_.clear();
     if (!QFileInfo::exists(path)) return;
@@ -123,12 +146,18 @@ void TZipDirectory::Read(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         throw EZipStreamError(QStringLiteral("Cannot open Zip file: %1").arg(file.errorString()));
     const qint64 size = file.size();
+    // A file that neither starts nor ends like an archive would be searched to its end for a
+    // directory it cannot hold.
+    uchar first[4] = {};
+    if ((!ReadExactly(file, first, 4) || Le32(first) != kLocalHeaderSignature) &&
+        !HasEndRecord(file, size))
+        Fail(1);
     std::vector<uchar> buffer(64 * 1024);
-    std::optional<QHash<qint64, qint64>> centralSizes;
+    std::optional<QHash<qint64, TCentralSizes>> centralSizes;
 
     qint64 pos = 0;
     for (;;) {
-        pos = NextSignature(file, pos, buffer);
+        pos = NextSignature(file, pos, buffer, stop);
         uchar signature[4];
         if (!file.seek(pos) || !ReadExactly(file, signature, 4)) Fail(1);
         if (Le32(signature) != kLocalHeaderSignature) return; // the central directory
@@ -152,15 +181,17 @@ void TZipDirectory::Read(const QString &path)
         if (zero >= 0) record.Name.truncate(zero);
 
         if (records_.size() >= MaxRecords) Fail(6);
-        records_.append(record);
-
-        qint64 dataSize = record.CompressedSize;
-        if ((record.Flags & kDataDescriptorFlag) && dataSize == 0) {
+        if ((record.Flags & kDataDescriptorFlag) && record.CompressedSize == 0) {
             // The sizes follow the data; take them from the central directory. Without one,
             // the scan searches forward from the start of the data.
             if (!centralSizes) centralSizes = ReadCentralSizes(file, size);
-            dataSize = centralSizes->value(pos, 0);
+            const TCentralSizes sizes = centralSizes->value(pos);
+            record.CompressedSize = sizes.Compressed;
+            if (record.UncompressedSize == 0) record.UncompressedSize = sizes.Uncompressed;
         }
+        records_.append(record);
+
+        const qint64 dataSize = record.CompressedSize;
 
         const qint64 afterName = pos + kLocalHeaderSize + record.NameLength;
         if (afterName + record.ExtraLength + dataSize > size - kEndOfCentralSize) Fail(3);

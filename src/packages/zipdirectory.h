@@ -4,12 +4,17 @@
 // the file, so a truncated, damaged or hostile archive gives an error, never a read beyond its
 // end.
 //
+// A file that neither starts with a member nor has an end-of-directory record near its end is
+// no archive; it is refused without being read through, however large it is. Otherwise the walk reads in blocks and stops between
+// two blocks when asked to.
+//
 // Threads: any, one object per thread.
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <stop_token>
 
 // One member as its local file header describes it.
 struct TZipDirectoryRecord {
@@ -20,6 +25,8 @@ struct TZipDirectoryRecord {
     std::uint16_t ModDate = 0;
     std::uint32_t Crc32 = 0;
     std::uint32_t CompressedSize = 0;
+    // For a member written with its sizes after the data, the sizes come from the central
+    // directory.
     std::uint32_t UncompressedSize = 0;
     std::uint16_t NameLength = 0;
     std::uint16_t ExtraLength = 0;
@@ -37,8 +44,9 @@ public:
     // order. A file that does not exist gives an empty listing. Throws EZipStreamError when the
     // file cannot be read as an archive ("Error 1 reading Zip File" for a file that ends
     // before a central directory is found, "Error 2" to "Error 5 reading Zip file" for a
-    // damaged member header).
-    void Read(const QString &path);
+    // damaged member header). When `stop` is requested the walk ends with an EZipStreamError
+    // and the listing is incomplete.
+    void Read(const QString &path, std::stop_token stop = {});
 
     const QList<TZipDirectoryRecord> &Records() const { return records_; }
 

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,12 @@ bool IsRegularMember(zip_t *archive, zip_uint64_t index)
 
 } // namespace
 
+int TZipExtractor::Fail(const char *why)
+{
+    lastError_ = QString::fromUtf8(why);
+    return 0;
+}
+
 bool TZipExtractor::IsPlainFileName(const QString &name)
 {
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
@@ -48,58 +55,77 @@ bool TZipExtractor::IsPlainFileName(const QString &name)
 }
 
 int TZipExtractor::Extract(const QString &archive, const QByteArray &memberName,
-                           const QString &folder, const QString &fileName)
+                           const QString &folder, const QString &fileName,
+                           const TZipLimits &limits, std::stop_token stop)
 {
-    if (!IsPlainFileName(fileName) || memberName.isEmpty() || memberName.contains('\0')) return 0;
+    lastError_.clear();
+    if (!IsPlainFileName(fileName) || memberName.isEmpty() || memberName.contains('\0'))
+        return Fail("no plain file name");
     const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir()) return 0;
+    if (!folderInfo.isDir()) return Fail("no temporary folder");
 
     int openError = 0;
     std::unique_ptr<zip_t, TZipCloser> zip(
         zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &openError));
-    if (!zip) return 0;
+    if (!zip) return Fail("not a readable archive");
 
     const zip_int64_t index = zip_name_locate(zip.get(), memberName.constData(), ZIP_FL_ENC_RAW);
-    if (index < 0) return 0;
+    if (index < 0) return Fail("member not found");
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(zip.get(), zip_uint64_t(index), 0, &stat) != 0) return 0;
-    if (memberName.endsWith('/') || !IsRegularMember(zip.get(), zip_uint64_t(index))) return 0;
+    if (zip_stat_index(zip.get(), zip_uint64_t(index), 0, &stat) != 0)
+        return Fail("member not readable");
+    if (memberName.endsWith('/') || !IsRegularMember(zip.get(), zip_uint64_t(index)))
+        return Fail("not a plain file");
 
+    // What a member may unpack to: its declared size when it has one, never more than the
+    // limit, and past the ratio-free start never more than the ratio allows for its packed
+    // bytes (which cannot exceed the archive itself).
+    zip_uint64_t packed = zip_uint64_t(std::max<qint64>(QFileInfo(archive).size(), 0));
+    if (stat.valid & ZIP_STAT_COMP_SIZE) packed = std::min<zip_uint64_t>(packed, stat.comp_size);
+    const zip_uint64_t ratioAllows =
+        std::max<zip_uint64_t>(limits.RatioFreeSize, packed * limits.MaxRatio);
     const bool sizeKnown = (stat.valid & ZIP_STAT_SIZE) != 0;
     if (sizeKnown) {
+        if (stat.size > limits.MaxMemberSize) return Fail("member too large");
+        if (stat.size > ratioAllows) return Fail("member packed too tightly");
         const QStorageInfo storage(folderInfo.absoluteFilePath());
         if (storage.isValid() && storage.bytesAvailable() >= 0 &&
             zip_uint64_t(storage.bytesAvailable()) < stat.size)
-            return 0;
+            return Fail("no room on the disk");
     }
 
     const QString target = QDir(folder).filePath(fileName);
-    if (QFileInfo(target).isDir()) return 0;
+    if (QFileInfo(target).isDir()) return Fail("a folder stands in the way");
 
     std::unique_ptr<zip_file_t, TZipFileCloser> member(
         zip_fopen_index(zip.get(), zip_uint64_t(index), 0));
-    if (!member) return 0;
+    if (!member) return Fail("member cannot be unpacked");
 
     // A scratch file needs no flush to the disk, so a temporary file and a rename do what a
     // save file would, without its wait. The temporary file is created anew (never through a
     // link), and the rename replaces whatever has the target's name, a link included, without
     // following it.
     QTemporaryFile out(QDir(folder).filePath(QStringLiteral(".unpack-XXXXXX")));
-    if (!out.open()) return 0;
+    if (!out.open()) return Fail("cannot write in the temporary folder");
     std::vector<char> buffer(kChunkSize);
     zip_uint64_t total = 0;
+    // The temporary file goes with every early return.
     for (;;) {
+        if (stop.stop_requested()) return Fail("stopped");
         const zip_int64_t got = zip_fread(member.get(), buffer.data(), kChunkSize);
-        if (got < 0) return 0; // damaged data or a wrong checksum; the temporary file goes
+        if (got < 0) return Fail("damaged data");
         if (got == 0) break;
         total += zip_uint64_t(got);
-        if (out.write(buffer.data(), got) != got) return 0;
+        if (total > limits.MaxMemberSize) return Fail("member too large");
+        if (total > ratioAllows) return Fail("member packed too tightly");
+        if (sizeKnown && total > stat.size) return Fail("member larger than declared");
+        if (out.write(buffer.data(), got) != got) return Fail("write failed");
     }
-    if ((sizeKnown && total != stat.size) || !out.flush()) return 0;
+    if ((sizeKnown && total != stat.size) || !out.flush()) return Fail("write failed");
     if (::rename(QFile::encodeName(out.fileName()).constData(),
                  QFile::encodeName(target).constData()) != 0)
-        return 0;
+        return Fail("write failed");
     out.setAutoRemove(false);
     return 1;
 }

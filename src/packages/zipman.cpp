@@ -1,117 +1,170 @@
 #include "packages/zipman.h"
 
-#include "library/pathparts.h"
-#include "library/titlecaption.h"
+#include "packages/zippackage.h"
 #include "packages/zipstreamerror.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QPointer>
 
 #include <utility>
 
-namespace {
+// What one request came to, handed from the worker to the owner's thread.
+struct TZipMan::TOutcome {
+    bool Stopped = false;
+    bool Unpacked = false;
+    QString Reason;
+    QStringList Entries;
+    int Index = -1;
+    QString File;
+    QString Caption;
+    QString SubCaption;
+};
 
-// Blanks and control characters do not make a name.
-bool IsBlank(const QString &name)
+TZipMan::TZipMan(QString tempFolder, TZipLimits limits)
+    : tempFolder_(std::move(tempFolder)),
+      work_(std::make_unique<TZipPackage>(tempFolder_, limits))
 {
-    for (const QChar c : name)
-        if (c.unicode() > u' ') return false;
-    return true;
+    thread_.setObjectName(QStringLiteral("Packages"));
+    worker_ = new QObject;
+    worker_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_.start();
 }
-
-bool IsPackageName(QStringView name)
-{
-    return FileExtension(name).compare(u".zip", Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
-
-TZipMan::TZipMan(QString tempFolder) : tempFolder_(std::move(tempFolder)) {}
 
 TZipMan::~TZipMan()
 {
-    CleanUp();
+    StopWork();
+    thread_.quit();
+    thread_.wait();
+    // The worker is gone, so its package may be touched here: its end deletes what it
+    // unpacked.
+    work_.reset();
 }
 
-QString TZipMan::NamePart(const QString &entry)
+TZipMan::TOutcome TZipMan::Work(const QString &path, int index, std::stop_token stop)
 {
-    return FileNamePart(entry).toString();
-}
-
-void TZipMan::SetPackage(const QString &path)
-{
-    package_ = path;
-}
-
-bool TZipMan::OpenPackage()
-{
-    currentIndex_ = -1;
-    currentFile_.clear();
-    currentCaption_.clear();
-    currentSubCaption_.clear();
-    entries_.clear();
-    storedNames_.clear();
-
-    directory_.Read(package_);
-    for (const TZipDirectoryRecord &record : directory_.Records()) {
-        const QString name = QString::fromUtf8(record.Name);
-        const QString namePart = NamePart(name);
-        if (IsBlank(namePart) || IsPackageName(namePart)) continue;
-        entries_.append(name);
-        storedNames_.append(record.Name);
+    TOutcome outcome;
+    TZipPackage &package = *work_;
+    if (stop.stop_requested()) {
+        outcome.Stopped = true;
+        return outcome;
     }
-    if (!entries_.isEmpty()) currentIndex_ = 0;
-    return !entries_.isEmpty();
+    try {
+        if (package.Package() != path || !package.Listed()) {
+            package.SetPackage(path);
+            if (!package.OpenPackage(stop)) throw EZipStreamError(QStringLiteral("Error"));
+        }
+        package.SetIndex(index);
+        outcome.Unpacked = package.UnpackCurrent(stop);
+        outcome.Reason = package.LastError();
+    } catch (const EZipStreamError &error) {
+        outcome.Reason = error.Message();
+    }
+    outcome.Stopped = stop.stop_requested();
+    // A request given up leaves nothing behind, not even a member it finished.
+    if (outcome.Stopped) package.CleanUp();
+    outcome.Entries = package.Entries();
+    outcome.Index = package.CurrentIndex();
+    outcome.File = package.CurrentFile();
+    outcome.Caption = package.CurrentCaption();
+    outcome.SubCaption = package.CurrentSubCaption();
+    return outcome;
 }
 
-void TZipMan::SetIndex(int index)
+void TZipMan::Take(const TOutcome &outcome)
 {
+    busy_ = false;
+    entries_ = outcome.Entries;
+    currentIndex_ = outcome.Index;
+    currentFile_ = outcome.Unpacked ? outcome.File : QString();
+    currentCaption_ = outcome.Unpacked ? outcome.Caption : QString();
+    currentSubCaption_ = outcome.Unpacked ? outcome.SubCaption : QString();
+    failureReason_ = outcome.Unpacked ? QString() : outcome.Reason;
+}
+
+void TZipMan::Prepare(const QString &path, int index, QObject *context, TDone done)
+{
+    StopWork();
+    stop_ = std::stop_source();
+    const quint64 request = ++request_;
+    busy_ = true;
+    if (path != package_) {
+        entries_.clear();
+        currentFile_.clear();
+        currentCaption_.clear();
+        currentSubCaption_.clear();
+    }
+    package_ = path;
     currentIndex_ = index;
+    const bool hasContext = context != nullptr;
+    QPointer<QObject> guard(context);
+    QMetaObject::invokeMethod(
+        worker_,
+        [this, path, index, stop = stop_.get_token(), request, hasContext, guard,
+         done = std::move(done)] {
+            TOutcome outcome = Work(path, index, stop);
+            if (outcome.Stopped) return;
+            // Back on the owner's thread; an answer overtaken by a newer request is dropped.
+            QMetaObject::invokeMethod(
+                this,
+                [this, outcome = std::move(outcome), request, hasContext, guard, done] {
+                    if (request != request_ || !busy_) return;
+                    Take(outcome);
+                    if (done && (!hasContext || guard)) done(outcome.Unpacked);
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
 }
 
-bool TZipMan::UnpackCurrent()
+void TZipMan::StopWork()
 {
-    CleanUp();
-    if (currentIndex_ < 0 || currentIndex_ >= entries_.size()) return false;
+    if (!busy_) return;
+    stop_.request_stop();
+    busy_ = false;
+}
 
-    const QString namePart = NamePart(entries_[currentIndex_]);
-    if (!TZipExtractor::IsPlainFileName(namePart)) return false;
-    const int unpacked =
-        extractor_.Extract(package_, storedNames_[currentIndex_], tempFolder_, namePart);
-    const QString expected = QDir(tempFolder_).filePath(namePart);
-    const QFileInfo info(expected);
-    if (unpacked != 1 || !info.isFile() || info.isSymLink()) return false;
-
-    currentFile_ = expected;
-    unpackedFiles_.append(expected);
-    currentCaption_ = MakeTitleCaption(namePart, true);
-    currentSubCaption_ = entries_[currentIndex_];
-    return true;
+void TZipMan::Cancel()
+{
+    if (!busy_) return;
+    StopWork();
+    // The request may have finished before it saw the stop; what it unpacked goes all the
+    // same.
+    QMetaObject::invokeMethod(worker_, [this] { work_->CleanUp(); }, Qt::QueuedConnection);
 }
 
 void TZipMan::ClosePackage()
 {
-    CleanUp();
+    StopWork();
+    ++request_;
+    package_.clear();
     entries_.clear();
-    storedNames_.clear();
     currentIndex_ = -1;
+    currentFile_.clear();
+    currentCaption_.clear();
+    currentSubCaption_.clear();
+    failureReason_.clear();
+    QMetaObject::invokeMethod(worker_, [this] { work_->ClosePackage(); }, Qt::QueuedConnection);
+}
+
+bool TZipMan::WaitFor(const QString &path, int index)
+{
+    StopWork();
+    ++request_;
+    package_ = path;
+    TOutcome outcome;
+    QMetaObject::invokeMethod(
+        worker_, [&] { outcome = Work(path, index, {}); }, Qt::BlockingQueuedConnection);
+    Take(outcome);
+    return outcome.Unpacked;
 }
 
 QString TZipMan::OpenTitle(const QString &path)
 {
-    SetPackage(path);
-    if (!OpenPackage() || !UnpackCurrent()) throw EZipStreamError(QStringLiteral("Error"));
+    if (!WaitFor(path, 0)) throw EZipStreamError(failureReason_);
     return currentFile_;
 }
 
-void TZipMan::CleanUp()
+bool TZipMan::UnpackCurrent()
 {
-    // A file that is already gone is not an error.
-    for (const QString &file : std::as_const(unpackedFiles_))
-        QFile::remove(file);
-    unpackedFiles_.clear();
-    currentFile_.clear();
-    currentCaption_.clear();
-    currentSubCaption_.clear();
+    return WaitFor(package_, currentIndex_);
 }

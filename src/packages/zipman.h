@@ -4,47 +4,61 @@
 // program's temporary folder, gives its path and captions to the transport, and deletes what
 // it unpacked when the member changes, the package closes or the manager goes away.
 //
-// A member is always unpacked as the file name part of its stored name directly inside the
-// temporary folder; a stored name that is absolute or climbs out with ".." cannot place a file
-// anywhere else.
+// Listing and unpacking take as long as the archive makes them take, so they run on the
+// manager's own worker thread; the user-interface thread only asks and is told. Prepare
+// returns at once; when the member is ready (or cannot be), the manager's fields change and
+// the caller's callback runs, both on the thread that owns the manager, by its event loop. A
+// newer request, Cancel or ClosePackage stops the work under way between two blocks of the
+// archive and drops its answer, so at most one answer is ever outstanding and it is always
+// for the latest request. Destroying the manager stops the worker the same way and waits for
+// it (a fraction of a second at most).
 //
-// Threads: main thread only.
-#include "packages/zipdirectory.h"
-#include "packages/zipextractor.h"
+// The work itself, with its limits against archives that would fill the disk, is TZipPackage.
+//
+// Threads: the thread that creates the manager (the main thread) only.
+#include "packages/ziplimits.h"
 
-#include <QByteArrayList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 
-class TZipMan {
+#include <functional>
+#include <memory>
+#include <stop_token>
+
+class TZipPackage;
+
+class TZipMan : public QObject {
 public:
+    // Told whether the member asked for is unpacked and current.
+    using TDone = std::function<void(bool unpacked)>;
+
     // `tempFolder` is the program's private scratch folder; the manager writes nothing
     // anywhere else.
-    explicit TZipMan(QString tempFolder);
-    // Deletes whatever the manager unpacked.
-    ~TZipMan();
+    explicit TZipMan(QString tempFolder, TZipLimits limits = {});
+    // Stops the work under way, deletes whatever was unpacked and ends the worker.
+    ~TZipMan() override;
     TZipMan(const TZipMan &) = delete;
     TZipMan &operator=(const TZipMan &) = delete;
 
-    // Stores the path of the package to open next.
-    void SetPackage(const QString &path);
-    // Lists the playable members of the stored package: every member whose file name part is
-    // not blank and is not itself a ".zip" package, in archive order. Returns whether there is
-    // one; if so the first is current. A package file that does not exist lists nothing.
-    // Throws EZipStreamError when the file cannot be read as an archive.
-    bool OpenPackage();
-    // Chooses the current member; the caller keeps it within the entries.
-    void SetIndex(int index);
-    // Deletes what was unpacked before and unpacks the current member. On success the current
-    // file and caption are set and true is returned; otherwise both stay empty.
-    bool UnpackCurrent();
-    // Deletes what was unpacked and forgets the package's members.
+    // Makes member `index` of the package at `path` current: lists the package first unless
+    // it is the one listed, deletes the member unpacked before, and unpacks this one. Returns
+    // at once with Package and CurrentIndex set; the current file and captions stay as they
+    // are (the earlier member may go on playing) until the answer. Then the entries, the
+    // current file and the captions are those of the result (all empty on failure, with
+    // FailureReason saying why) and `done` runs, unless `context` was destroyed meanwhile.
+    // A package that does not list, has nothing to play, or whose member does not unpack
+    // fails.
+    void Prepare(const QString &path, int index, QObject *context, TDone done);
+    // Stops the request under way, if any; its answer never comes, and the worker deletes
+    // what it had unpacked.
+    void Cancel();
+    // A request is under way.
+    bool Busy() const { return busy_; }
+    // Stops the request under way and forgets the package; the worker deletes what it
+    // unpacked.
     void ClosePackage();
-
-    // Opening a package title: stores `path`, lists it and unpacks its first member; returns
-    // the unpacked file. Throws EZipStreamError ("Error" when the package holds nothing to play
-    // or its first member cannot be unpacked, or a listing error).
-    QString OpenTitle(const QString &path);
 
     const QString &Package() const { return package_; }
     const QString &TempFolder() const { return tempFolder_; }
@@ -57,26 +71,45 @@ public:
     const QString &CurrentFile() const { return currentFile_; }
     // The current member's caption, tidied from its file name ("MY_SONG.MID" gives "My Song").
     const QString &CurrentCaption() const { return currentCaption_; }
-    // A second line for the caption: the current member's stored name; empty when none is
-    // unpacked.
+    // A second line for the caption: the current member's stored name.
     const QString &CurrentSubCaption() const { return currentSubCaption_; }
+    // Why the last request failed, in technical words for the log; empty after a success.
+    const QString &FailureReason() const { return failureReason_; }
 
-    // The file name part of a stored member name: what follows the last "/" or "\".
-    static QString NamePart(const QString &entry);
+    // ---- Waiting forms, for tools and tests; the user-interface thread uses Prepare ----
+    // Lists `path` and unpacks its first member; returns the unpacked file. Throws
+    // EZipStreamError with the reason when that fails.
+    QString OpenTitle(const QString &path);
+    // Chooses the current member for UnpackCurrent (and for the display meanwhile).
+    void SetIndex(int index) { currentIndex_ = index; }
+    // Unpacks the current member of the package; returns whether it is unpacked.
+    bool UnpackCurrent();
 
 private:
-    void CleanUp();
+    struct TOutcome;
+    // Worker thread: does one request on the package.
+    TOutcome Work(const QString &path, int index, std::stop_token stop);
+    // Stops the request under way and drops its answer.
+    void StopWork();
+    // Takes an outcome's fields.
+    void Take(const TOutcome &outcome);
+    // Does one request on the worker and waits for it; takes its outcome.
+    bool WaitFor(const QString &path, int index);
 
     QString tempFolder_;
+    // Lives on the worker thread from construction to destruction; only jobs touch it.
+    std::unique_ptr<TZipPackage> work_;
+    QThread thread_;
+    QObject *worker_ = nullptr; // a context object living on the worker thread
+    std::stop_source stop_;
+    quint64 request_ = 0;
+    bool busy_ = false;
+
     QString package_;
     QStringList entries_;
-    // The entries' names as the archive stores them, to find them again when unpacking.
-    QByteArrayList storedNames_;
     int currentIndex_ = -1;
     QString currentFile_;
     QString currentCaption_;
     QString currentSubCaption_;
-    QStringList unpackedFiles_;
-    TZipDirectory directory_;
-    TZipExtractor extractor_;
+    QString failureReason_;
 };

@@ -255,4 +255,28 @@ TEST_F(ProgramJukeboxTest, ZipTitlePlaysItsMembersThenMovesOnAndLeavesNoFileBehi
     EXPECT_EQ(left, QStringList());
 }
 
+// A 4 GiB file that only pretends to be an archive and a zip bomb of 2 GiB are refused without
+// being read through or unpacked; play moves on to the title after them, and the close asked
+// for comes when that one ends.
+TEST_F(ProgramJukeboxTest, HostilePackagesAreSkippedAndTheProgramStillCloses)
+{
+    const QString fake = env.writeFile(QStringLiteral("fake.zip"), "not an archive");
+    {
+        QFile file(fake);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.resize(qint64(4) << 30)); // sparse
+    }
+    const QString bomb = env.writeFile(QStringLiteral("bomb.zip"),
+                                       MakeZeroBomb("zeros.wav", quint32(1) << 31));
+    const QString d = env.writeFile(QStringLiteral("d.mid"), ToneMidiBytes(1200, kHigh));
+    const QString wav = env.scratch() + QStringLiteral("first.wav");
+    QProcess *first = Launch({QStringLiteral("/play"), QStringLiteral("/close"), fake, bomb, d}, wav);
+    ASSERT_TRUE(first->waitForFinished(60000));
+    EXPECT_EQ(first->exitCode(), 0);
+
+    const TRecording recording = ReadRecording(wav);
+    ASSERT_TRUE(recording.ok);
+    EXPECT_EQ(KeysOf(FindPassages(recording, kKeys)), std::vector<int>({kHigh}));
+    EXPECT_EQ(SystemAlbumFiles(), QStringList({fake, bomb, d}));
+}
+
 } // namespace

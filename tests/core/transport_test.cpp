@@ -4,6 +4,8 @@
 #include "core/tonariaglobals.h"
 #include "core/transport.h"
 #include "library/album.h"
+#include "localisation/messageformat.h"
+#include "localisation/showmessage.h"
 #include "packages/testarchive.h"
 #include "platform/system/messageservice.h"
 #include "playback/player_support.h"
@@ -285,16 +287,50 @@ TEST_F(TransportTest, APackagePlaysItsMembersInOrderBeforeTheProgramMovesOn)
     EXPECT_FALSE(thirdZipMode); // closing the package title left package mode
 
     // Previous inside a package steps back a member; at the first member, to the title before.
+    // Members are unpacked off the main thread and open when they are ready.
+    const auto opened = [&](const QString &name) {
+        return WaitUntil([&] { return QFileInfo(player.Filename()).fileName() == name; }, 5000);
+    };
     t().Stop();
     album().CurrentTitle = package;
     t().SelectTitle(package);
+    ASSERT_TRUE(opened(QStringLiteral("one.mid")));
     t().Next();
-    EXPECT_EQ(QFileInfo(player.Filename()).fileName(), QStringLiteral("two.mid"));
+    EXPECT_TRUE(opened(QStringLiteral("two.mid")));
     t().Previous();
-    EXPECT_EQ(QFileInfo(player.Filename()).fileName(), QStringLiteral("one.mid"));
+    EXPECT_TRUE(opened(QStringLiteral("one.mid")));
     t().Previous();
     EXPECT_EQ(g.LoadedTitleSource, titles[0]);
     EXPECT_FALSE(g.ZipMode);
+}
+
+TEST_F(TransportTest, APackageThatCannotPlayIsReportedOnceAndPlayMovesOn)
+{
+    TTitle *broken = album().AddTitle();
+    broken->FileName = env.writeFile(QStringLiteral("broken.zip"), "not an archive");
+    const auto titles = AddTitles(1, 250); // Normal: broken, t1
+    const auto reported = [&](int first) { return failures.mid(first); };
+    const auto fileError = [](const QString &file) {
+        return FormatMessageText(GetMessageText(QStringLiteral("ErrFileError")), {file});
+    };
+
+    album().CurrentTitle = broken;
+    t().Play();
+    ASSERT_TRUE(WaitUntil([&] { return g.LoadedTitleSource == titles[0] && Playing(); }, 5000));
+    EXPECT_FALSE(g.ZipMode);
+    EXPECT_EQ(reported(0), QStringList({fileError(broken->FileName)}));
+
+    // When no title of a whole pass plays, play stops and a close waiting for the end happens.
+    t().Stop();
+    titles[0]->FileName = env.writeFile(QStringLiteral("empty.zip"), MakeZip({{"x.zip", "PK"}}));
+    album().CurrentTitle = broken;
+    g.CloseRequested = true;
+    t().Play();
+    ASSERT_TRUE(WaitUntil([&] { return closes == 1; }, 5000));
+    EXPECT_FALSE(Playing());
+    EXPECT_FALSE(g.CloseRequested);
+    EXPECT_EQ(reported(1), QStringList({fileError(broken->FileName),
+                                        fileError(titles[0]->FileName)}));
 }
 
 TEST_F(TransportTest, SeekRunsStopAtTheEndsAndRepeatFasterWhileHeld)

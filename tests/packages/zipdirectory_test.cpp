@@ -50,7 +50,11 @@ TEST(ZipDirectory, DamagedArchivesRaiseErrors)
     tooLong[19] = char(0x7F); // the data would run past the end
     EXPECT_EQ(Listing(env, tooLong), u"Error 3 reading Zip file");
     // A cut central directory is never read.
-    EXPECT_EQ(Listing(env, zip.left(zip.lastIndexOf("PK\1\2") + 10)), u"a.mid,b.mid");
+    const QByteArray cut = zip.left(zip.lastIndexOf("PK\1\2") + 10);
+    EXPECT_EQ(Listing(env, cut), u"a.mid,b.mid");
+    // A file that neither starts like an archive nor ends like one is not searched through.
+    EXPECT_EQ(Listing(env, QByteArray(4000, 'x') + cut), u"Error 1 reading Zip File");
+    EXPECT_EQ(Listing(env, QByteArray(4000, 'x') + zip), u"a.mid,b.mid");
     for (qsizetype length = 0; length < zip.size(); ++length) {
         const QString result = Listing(env, zip.left(length));
         EXPECT_TRUE(result == u"a.mid,b.mid" || result.startsWith(u"Error ")) << length;
