@@ -8,7 +8,7 @@
 #include "presentation/skin/ttranslucentpanel.h"
 #include "presentation/skin/ttransparentlabel.h"
 #include "presentation/skin/ttransprogressbar.h"
-#include "presentation/theme/applytheme.h"
+#include "presentation/skin/applytheme.h"
 #include "presentation/theme/tuiman.h"
 
 #include <QApplication>

@@ -3,6 +3,9 @@
 #include "core/commandline.h"
 #include "core/handoffreceiver.h"
 #include "core/singleinstance.h"
+#include "platform/audio/audiooutput.h"
+#include "platform/mci/mcilayer.h"
+#include "platform/midi/synthpool.h"
 #include "platform/system/instancelock.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/terminationsignals.h"
@@ -49,6 +52,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tonaria: %s\n", qUtf8Printable(instance.errorString()));
         return 1;
     }
+
+    // The synthesizer and its SoundFont load in the background while the program starts, so
+    // that the first title does not wait for them.
+    if (TAudioOutput *output = TMciLayer::instance().audioOutput())
+        TSynthPool::shared().prepare(output->sampleRate());
 
     // Termination signals close the program as "Exit" does.
     TTerminationSignals terminationSignals;

@@ -293,6 +293,7 @@ void TJukebox::PlayIfRequested()
 void TJukebox::ApplyPreferences()
 {
     globals_->ApplyPreferences();
+    globals_->UIMan.LoadChosenTheme(globals_->ThemeName, globals_->ThemesFolder);
     RefreshTickerSchedule();
     emit preferencesApplied();
     UpdateControls();

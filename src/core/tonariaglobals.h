@@ -10,6 +10,7 @@
 #include "library/albumfile.h"
 #include "library/librarylistener.h"
 #include "packages/zipman.h"
+#include "presentation/theme/tuiman.h"
 #include "platform/system/registry.h"
 #include "platform/system/registrystore.h"
 #include "settings/preferences.h"
@@ -83,6 +84,10 @@ public:
     // The pause between titles is under way (the display shows the sleep text).
     bool Sleeping = false;
     bool StartingUp = true;
+
+    // The theme manager: the chosen theme laid over "Default", loaded when the preferences
+    // are applied.
+    TUIMan UIMan;
 
     // The package manager: unpacks the entries of ".zip" titles into TempFolder.
     std::unique_ptr<TZipMan> ZipMan;

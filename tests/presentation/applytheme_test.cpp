@@ -4,7 +4,7 @@
 #include "presentation/skin/tdcdisruptor.h"
 #include "presentation/skin/tformshaper.h"
 #include "presentation/skin/tpiccol.h"
-#include "presentation/theme/applytheme.h"
+#include "presentation/skin/applytheme.h"
 #include "presentation/theme/tuiman.h"
 #include "skinwindows.h"
 #include "support/testenv.h"

@@ -7,7 +7,7 @@
 #include "presentation/skin/tpiccol.h"
 #include "presentation/skin/ttransparentlabel.h"
 #include "presentation/skin/ttransprogressbar.h"
-#include "presentation/theme/applytheme.h"
+#include "presentation/skin/applytheme.h"
 #include "presentation/theme/themecolour.h"
 #include "presentation/theme/tuiman.h"
 #include "skinwindows.h"

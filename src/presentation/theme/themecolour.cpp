@@ -1,6 +1,6 @@
 #include "presentation/theme/themecolour.h"
 
-#include "localisation/sametext.h"
+#include "platform/system/asciicase.h"
 #include "presentation/theme/tuiman.h"
 
 #include <array>
@@ -46,13 +46,13 @@ constexpr std::array<const char16_t *, 25> kSystem = {
 bool ParseThemeColour(QStringView text, std::uint32_t &colour)
 {
     for (const TNamedColour &c : kStandard) {
-        if (SameText(text, QStringView(c.Name))) {
+        if (SameAsciiNoCase(text, QStringView(c.Name))) {
             colour = c.Value;
             return true;
         }
     }
     for (size_t i = 0; i < kSystem.size(); ++i) {
-        if (SameText(text, QStringView(kSystem[i]))) {
+        if (SameAsciiNoCase(text, QStringView(kSystem[i]))) {
             colour = 0x80000000u + std::uint32_t(i);
             return true;
         }

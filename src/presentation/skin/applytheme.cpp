@@ -1,4 +1,4 @@
-#include "presentation/theme/applytheme.h"
+#include "presentation/skin/applytheme.h"
 
 #include "localisation/showmessage.h"
 #include "platform/system/messageservice.h"
