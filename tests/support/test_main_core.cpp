@@ -8,6 +8,8 @@ int main(int argc, char **argv)
     // Tests of the engine need neither widgets, nor a display, nor a sound card.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("TONARIA_AUDIO", "null", 0);
+    setenv("TONARIA_SOURCE_DIR", TONARIA_TEST_SOURCE_DIR, 0);
+    setenv("TONARIA_BINARY_DIR", TONARIA_TEST_BINARY_DIR, 0);
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
     return RUN_ALL_TESTS();
