@@ -12,5 +12,5 @@ void wakeAudioOutputs() noexcept;
 // sleeps only while it stays the same, so a wake in between is never lost.
 std::uint32_t audioWakeCount() noexcept;
 
-// Sleeps until the wake count differs from `seen`.
+// Sleeps until the wake count differs from `seen`, or a second at most.
 void waitForAudioWake(std::uint32_t seen) noexcept;

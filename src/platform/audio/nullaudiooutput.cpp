@@ -82,9 +82,9 @@ void TNullAudioOutput::run() noexcept
             blockRendered(scratch_.data(), blockFrames, rendered);
             rendered += blockFrames;
             if (sleepsWhenIdle_ && mixer().wasIdle()) {
-                // Nothing to play: the clock stands still until something may sound again.
-                while (!quit_.load() && audioWakeCount() == wakes)
-                    waitForAudioWake(wakes);
+                // Nothing to play: the clock stands still until something may sound again (and
+                // looks again after a bounded sleep, in case a source got going unannounced).
+                if (!quit_.load() && audioWakeCount() == wakes) waitForAudioWake(wakes);
                 idle = true;
                 break;
             }
