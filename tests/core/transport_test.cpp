@@ -289,7 +289,11 @@ TEST_F(TransportTest, APackagePlaysItsMembersInOrderBeforeTheProgramMovesOn)
     // Previous inside a package steps back a member; at the first member, to the title before.
     // Members are unpacked off the main thread and open when they are ready.
     const auto opened = [&](const QString &name) {
-        return WaitUntil([&] { return QFileInfo(player.Filename()).fileName() == name; }, 5000);
+        return WaitUntil(
+            [&] {
+                return !g.ZipMan->Busy() && QFileInfo(player.Filename()).fileName() == name;
+            },
+            5000);
     };
     t().Stop();
     album().CurrentTitle = package;
