@@ -2,8 +2,8 @@
 
 #include "core/tonariaglobals.h"
 #include "library/commatext.h"
-#include "localisation/languageforms.h"
-#include "localisation/localiseform.h"
+#include "localisation/ui/languageforms.h"
+#include "localisation/ui/localiseform.h"
 #include "platform/ui/devicemenu.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "localisation/languageforms.h"
+#include "localisation/ui/languageforms.h"
 #include "localisation/lm.h"
-#include "localisation/localiseform.h"
+#include "localisation/ui/localiseform.h"
 #include "printqt.h"
 #include "support/testenv.h"
 

@@ -1,4 +1,4 @@
-#include "settings/fontconversion.h"
+#include "settings/ui/fontconversion.h"
 #include "settings/preferences.h"
 #include "support/testenv.h"
 

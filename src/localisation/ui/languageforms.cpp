@@ -1,7 +1,7 @@
-#include "localisation/languageforms.h"
+#include "localisation/ui/languageforms.h"
 
 #include "localisation/languagemanager.h"
-#include "localisation/localiseform.h"
+#include "localisation/ui/localiseform.h"
 
 #include <memory>
 

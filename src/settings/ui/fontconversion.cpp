@@ -1,4 +1,4 @@
-#include "settings/fontconversion.h"
+#include "settings/ui/fontconversion.h"
 
 QFont FontFromPref(const TFontPref &pref)
 {

@@ -1,4 +1,4 @@
-#include "localisation/localiseform.h"
+#include "localisation/ui/localiseform.h"
 
 #include "localisation/languagemanager.h"
 
