@@ -313,14 +313,6 @@ void TTransport::OpenFile(const QString &fileName, TSPDeviceInfo *device)
     g_.Player->Open();
 }
 
-void TTransport::OpenFileKeepPlaying(const QString &fileName, TSPDeviceInfo *device)
-{
-    TSonoricPlayer *player = g_.Player;
-    const bool playing = player && player->Opened() && player->GetMode() == MCI_MODE_PLAY;
-    OpenFile(fileName, device);
-    if (playing && player->Opened()) player->Play();
-}
-
 void TTransport::CloseTitle()
 {
     CancelPendingMove();

@@ -80,8 +80,6 @@ public:
     void OpenTitle(TTitle *title);
     void OpenAndPlay(TTitle *title);
     void OpenFile(const QString &fileName, TSPDeviceInfo *device);
-    // Opens the file and goes on playing if the player was playing.
-    void OpenFileKeepPlaying(const QString &fileName, TSPDeviceInfo *device);
     void CloseTitle();
     // Plays the album's current title, or the first one after it that can be played (a play
     // request of the command line or of a second start). Never raises: failures are reported.
