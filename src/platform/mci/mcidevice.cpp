@@ -4,6 +4,7 @@
 #include "platform/mci/mcidriver.h"
 #include "platform/mci/mcinotifyevent.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -24,6 +25,18 @@ std::uint32_t toMode(TMciTransport::Mode mode)
         break;
     }
     return MCI_MODE_STOP;
+}
+
+// A disc's time: 75 frames a second.
+constexpr std::int64_t kFramesPerSecond = 75;
+
+std::uint32_t msfOf(std::int64_t ms)
+{
+    const std::int64_t frames = ms * kFramesPerSecond / 1000;
+    const auto minutes = std::uint32_t(std::min<std::int64_t>(frames / (60 * kFramesPerSecond), 255));
+    const auto seconds = std::uint32_t(frames / kFramesPerSecond % 60);
+    const auto frame = std::uint32_t(frames % kFramesPerSecond);
+    return minutes | (seconds << 8) | (frame << 16);
 }
 
 // Every block starts with dwCallback.
@@ -74,6 +87,67 @@ MCIERROR TMciDevice::openElement(const QString &path)
     transport_ = std::move(transport);
     element_ = path;
     return 0;
+}
+
+MCIERROR TMciDevice::openDevice()
+{
+    std::unique_ptr<TMciTransport> transport;
+    TMciOutputFormat format;
+    format.sampleRate = output_.sampleRate();
+    format.unpaced = output_.backendName() == QStringLiteral("render");
+    const MCIERROR error = driver_.openDevice(format, transport);
+    if (error != 0) return error;
+    transport_ = std::move(transport);
+    return 0;
+}
+
+MCIERROR TMciDevice::needMedium() const
+{
+    if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
+    return transport_->mediaPresent() ? 0 : MCIERR_DEVICE_NOT_READY;
+}
+
+std::uint32_t TMciDevice::trackAt(std::uint32_t ms) const
+{
+    const std::uint32_t count = transport_->trackCount();
+    std::uint32_t track = 1;
+    while (track < count && transport_->trackStartMs(track + 1) <= ms)
+        ++track;
+    return track;
+}
+
+MCIERROR TMciDevice::positionToMs(std::uint32_t value, std::int64_t &ms) const
+{
+    if (timeFormat_ != MCI_FORMAT_TMSF) {
+        ms = value;
+        return 0;
+    }
+    const std::uint32_t track = value & 0xFFu;
+    const std::uint32_t minutes = (value >> 8) & 0xFFu;
+    const std::uint32_t seconds = (value >> 16) & 0xFFu;
+    const std::uint32_t frames = (value >> 24) & 0xFFu;
+    if (track < 1 || track > transport_->trackCount() || seconds >= 60 ||
+        frames >= kFramesPerSecond)
+        return MCIERR_OUTOFRANGE;
+    const std::int64_t offsetFrames =
+        (std::int64_t(minutes) * 60 + seconds) * kFramesPerSecond + frames;
+    // Rounded up, so that the position reads back as the same frame.
+    ms = transport_->trackStartMs(track) + (offsetFrames * 1000 + kFramesPerSecond - 1) / kFramesPerSecond;
+    return 0;
+}
+
+std::uint32_t TMciDevice::positionFromMs(std::uint32_t ms) const
+{
+    if (timeFormat_ != MCI_FORMAT_TMSF) return ms;
+    const std::uint32_t track = trackAt(ms);
+    const std::int64_t offset = std::int64_t(ms) - transport_->trackStartMs(track);
+    return track | (msfOf(std::max<std::int64_t>(offset, 0)) << 8);
+}
+
+std::uint32_t TMciDevice::lengthFromMs(std::uint32_t ms) const
+{
+    // A length has no track: in the track format it is minutes, seconds and frames.
+    return timeFormat_ == MCI_FORMAT_TMSF ? msfOf(ms) : ms;
 }
 
 void TMciDevice::close(std::uintptr_t closeFlags)
@@ -184,20 +258,22 @@ void TMciDevice::attachSource()
 MCIERROR TMciDevice::play(std::uintptr_t flags, const MCI_PLAY_PARMS *params)
 {
     if ((flags & (MCI_FROM | MCI_TO)) && !params) return MCIERR_NULL_PARAMETER_BLOCK;
-    if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
-    const std::uint32_t length = transport_->lengthMs();
+    if (const MCIERROR error = needMedium()) return error;
+    const std::int64_t first = transport_->startMs();
+    const std::int64_t end = first + transport_->lengthMs();
     std::int64_t from = -1;
     std::int64_t to = -1;
     if (flags & MCI_FROM) {
-        if (params->dwFrom > length) return MCIERR_OUTOFRANGE;
-        from = params->dwFrom;
+        if (const MCIERROR error = positionToMs(params->dwFrom, from)) return error;
+        if (from < first || from > end) return MCIERR_OUTOFRANGE;
     }
+    const std::int64_t start = from >= 0 ? from : std::int64_t(transport_->positionMs());
     if (flags & MCI_TO) {
-        if (params->dwTo > length) return MCIERR_OUTOFRANGE;
-        to = params->dwTo;
-        const std::int64_t start = from >= 0 ? from : std::int64_t(transport_->positionMs());
-        if (to < start) return MCIERR_OUTOFRANGE;
+        if (const MCIERROR error = positionToMs(params->dwTo, to)) return error;
+        if (to > end || to < start) return MCIERR_OUTOFRANGE;
     }
+    // A data track holds no sound.
+    if (!transport_->isAudioTrack(trackAt(std::uint32_t(start)))) return MCIERR_NONAPPLICABLE_FUNCTION;
     retirePending(flags);
     attachSource();
     if (!attached_) return MCIERR_WAVE_OUTPUTSINUSE;
@@ -236,7 +312,7 @@ MCIERROR TMciDevice::waitForEnd()
 
 MCIERROR TMciDevice::pause(std::uintptr_t flags)
 {
-    if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
+    if (const MCIERROR error = needMedium()) return error;
     retirePending(flags);
     if (transport_->mode() == TMciTransport::Mode::Playing) transport_->pause();
     return 0;
@@ -244,7 +320,7 @@ MCIERROR TMciDevice::pause(std::uintptr_t flags)
 
 MCIERROR TMciDevice::resume(std::uintptr_t flags, const MCI_GENERIC_PARMS *params)
 {
-    if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
+    if (const MCIERROR error = needMedium()) return error;
     const TMciTransport::Mode mode = transport_->mode();
     if (mode == TMciTransport::Mode::Stopped) {
         // Nothing to resume: the command completes at once.
@@ -265,7 +341,7 @@ MCIERROR TMciDevice::resume(std::uintptr_t flags, const MCI_GENERIC_PARMS *param
 
 MCIERROR TMciDevice::stop(std::uintptr_t flags)
 {
-    if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
+    if (const MCIERROR error = needMedium()) return error;
     retirePending(flags);
     transport_->stop();
     return 0;
@@ -273,19 +349,20 @@ MCIERROR TMciDevice::stop(std::uintptr_t flags)
 
 MCIERROR TMciDevice::seek(std::uintptr_t flags, const MCI_SEEK_PARMS *params)
 {
-    if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
+    if (const MCIERROR error = needMedium()) return error;
     const std::uintptr_t targets = flags & (MCI_TO | MCI_SEEK_TO_START | MCI_SEEK_TO_END);
     if (targets == 0) return MCIERR_MISSING_PARAMETER;
     if (targets != MCI_TO && targets != MCI_SEEK_TO_START && targets != MCI_SEEK_TO_END)
         return MCIERR_FLAGS_NOT_COMPATIBLE;
-    const std::uint32_t length = transport_->lengthMs();
-    std::int64_t target = 0;
+    const std::int64_t first = transport_->startMs();
+    const std::int64_t end = first + transport_->lengthMs();
+    std::int64_t target = first;
     if (targets == MCI_TO) {
         if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
-        if (params->dwTo > length) return MCIERR_OUTOFRANGE;
-        target = params->dwTo;
+        if (const MCIERROR error = positionToMs(params->dwTo, target)) return error;
+        if (target < first || target > end) return MCIERR_OUTOFRANGE;
     } else if (targets == MCI_SEEK_TO_END) {
-        target = length;
+        target = end;
     }
     retirePending(flags);
     // A device that was playing stops at the target; a paused one stays paused there.
@@ -299,35 +376,39 @@ MCIERROR TMciDevice::status(std::uintptr_t flags, MCI_STATUS_PARMS *params)
     if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
     if (!(flags & MCI_STATUS_ITEM)) return MCIERR_MISSING_PARAMETER;
     const bool track = (flags & MCI_TRACK) != 0;
-    if (track && params->dwTrack != 1) return MCIERR_OUTOFRANGE;
+    const bool present = transport_ && transport_->mediaPresent();
     switch (params->dwItem) {
     case MCI_STATUS_MODE:
-        params->dwReturn = transport_ ? toMode(transport_->mode()) : MCI_MODE_NOT_READY;
+        params->dwReturn = present ? toMode(transport_->mode()) : MCI_MODE_NOT_READY;
         return 0;
     case MCI_STATUS_READY:
-        params->dwReturn = transport_ ? 1 : 0;
-        return 0;
     case MCI_STATUS_MEDIA_PRESENT:
-        params->dwReturn = transport_ ? 1 : 0;
+        params->dwReturn = present ? 1 : 0;
         return 0;
     case MCI_STATUS_TIME_FORMAT:
-        params->dwReturn = MCI_FORMAT_MILLISECONDS;
+        params->dwReturn = timeFormat_;
         return 0;
     default:
         break;
     }
-    if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
+    if (const MCIERROR error = needMedium()) return error;
+    if (track && (params->dwTrack < 1 || params->dwTrack > transport_->trackCount()))
+        return MCIERR_OUTOFRANGE;
     switch (params->dwItem) {
     case MCI_STATUS_LENGTH:
-        params->dwReturn = transport_->lengthMs();
+        params->dwReturn = lengthFromMs(track ? transport_->trackLengthMs(params->dwTrack)
+                                              : transport_->lengthMs());
         return 0;
     case MCI_STATUS_POSITION:
-        // A file is one track that starts at 0.
-        params->dwReturn = (flags & MCI_STATUS_START) || track ? 0 : transport_->positionMs();
+        params->dwReturn = positionFromMs(track                        ? transport_->trackStartMs(params->dwTrack)
+                                          : (flags & MCI_STATUS_START) ? transport_->startMs()
+                                                                       : transport_->positionMs());
         return 0;
     case MCI_STATUS_NUMBER_OF_TRACKS:
+        params->dwReturn = transport_->trackCount();
+        return 0;
     case MCI_STATUS_CURRENT_TRACK:
-        params->dwReturn = 1;
+        params->dwReturn = trackAt(transport_->positionMs());
         return 0;
     default:
         break;
@@ -340,11 +421,28 @@ MCIERROR TMciDevice::status(std::uintptr_t flags, MCI_STATUS_PARMS *params)
 
 MCIERROR TMciDevice::set(std::uintptr_t flags, const MCI_SET_PARMS *params)
 {
-    const std::uintptr_t known = MCI_NOTIFY | MCI_WAIT | MCI_SET_TIME_FORMAT;
-    if (flags & ~known) return MCIERR_UNSUPPORTED_FUNCTION; // doors, channels, tempo, ports
-    if (!(flags & MCI_SET_TIME_FORMAT)) return MCIERR_MISSING_PARAMETER;
-    if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
-    if (params->dwTimeFormat != MCI_FORMAT_MILLISECONDS) return MCIERR_BAD_TIME_FORMAT;
+    const std::uintptr_t doors = MCI_SET_DOOR_OPEN | MCI_SET_DOOR_CLOSED;
+    const std::uintptr_t known = MCI_NOTIFY | MCI_WAIT | MCI_SET_TIME_FORMAT | doors;
+    if (flags & ~known) return MCIERR_UNSUPPORTED_FUNCTION; // channels, tempo, ports
+    if ((flags & doors) == doors) return MCIERR_FLAGS_NOT_COMPATIBLE;
+    if (!(flags & (MCI_SET_TIME_FORMAT | doors))) return MCIERR_MISSING_PARAMETER;
+    if (flags & MCI_SET_TIME_FORMAT) {
+        if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
+        const bool tracks = transport_ && transport_->hasTrackTimes();
+        if (params->dwTimeFormat != MCI_FORMAT_MILLISECONDS &&
+            !(tracks && params->dwTimeFormat == MCI_FORMAT_TMSF))
+            return MCIERR_BAD_TIME_FORMAT;
+        timeFormat_ = params->dwTimeFormat;
+    }
+    if (flags & doors) {
+        if (!transport_) return MCIERR_UNSUPPORTED_FUNCTION;
+        if (flags & MCI_SET_DOOR_OPEN) {
+            // The sound of the disc that leaves stops first.
+            retirePending(0);
+            if (transport_->mediaPresent()) transport_->stop();
+        }
+        return transport_->setDoorOpen((flags & MCI_SET_DOOR_OPEN) != 0);
+    }
     return 0;
 }
 
@@ -364,9 +462,11 @@ MCIERROR TMciDevice::getDevCaps(std::uintptr_t flags, MCI_GETDEVCAPS_PARMS *para
     case MCI_GETDEVCAPS_CAN_PLAY:
         params->dwReturn = 1;
         return 0;
+    case MCI_GETDEVCAPS_CAN_EJECT:
+        params->dwReturn = transport_ && transport_->canEject() ? 1 : 0;
+        return 0;
     case MCI_GETDEVCAPS_CAN_RECORD:
     case MCI_GETDEVCAPS_HAS_VIDEO:
-    case MCI_GETDEVCAPS_CAN_EJECT:
     case MCI_GETDEVCAPS_CAN_SAVE:
         params->dwReturn = 0;
         return 0;
@@ -381,6 +481,12 @@ MCIERROR TMciDevice::info(std::uintptr_t flags, MCI_INFO_PARMS *params)
     const std::uintptr_t what = flags & ~std::uintptr_t(MCI_NOTIFY | MCI_WAIT);
     if (what == MCI_INFO_PRODUCT)
         return mciCopyText(driver_.product(), params->lpstrReturn, params->dwRetSize);
+    if (what == MCI_INFO_MEDIA_IDENTITY) {
+        if (const MCIERROR error = needMedium()) return error;
+        const QString identity = transport_->identity();
+        if (identity.isEmpty()) return MCIERR_NO_IDENTITY;
+        return mciCopyText(identity, params->lpstrReturn, params->dwRetSize);
+    }
     if (what == MCI_INFO_FILE) {
         if (!transport_) return MCIERR_NONAPPLICABLE_FUNCTION;
         return mciCopyText(element_, params->lpstrReturn, params->dwRetSize);

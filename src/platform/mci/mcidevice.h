@@ -40,6 +40,8 @@ public:
 
     // Opens a file on the device; `path` exists.
     MCIERROR openElement(const QString &path);
+    // Opens the device's own medium (a drive's disc) when its driver has one.
+    MCIERROR openDevice();
 
     // Carries out one command (not MCI_OPEN). `params` may be null when no flag needs it.
     MCIERROR command(std::uint32_t message, std::uintptr_t flags, void *params);
@@ -69,6 +71,16 @@ private:
     MCIERROR info(std::uintptr_t flags, MCI_INFO_PARMS *params);
     MCIERROR sysInfo(std::uintptr_t flags, MCI_SYSINFO_PARMS *params);
 
+    // The medium's positions in the device's time format and back (milliseconds, or track,
+    // minutes, seconds and frames from the start of the track).
+    MCIERROR positionToMs(std::uint32_t value, std::int64_t &ms) const;
+    std::uint32_t positionFromMs(std::uint32_t ms) const;
+    std::uint32_t lengthFromMs(std::uint32_t ms) const;
+    // The track that holds position `ms` (the last one from its start on).
+    std::uint32_t trackAt(std::uint32_t ms) const;
+    // 0 when a medium is there to play, else the error for its absence.
+    MCIERROR needMedium() const;
+
     // Ends the pending notice before a command that replaces it: delivered as successful when
     // play already reached its end, else superseded or aborted.
     void retirePending(std::uintptr_t flags);
@@ -83,6 +95,7 @@ private:
     const QString name_;
     TAudioOutput &output_;
     QString element_;
+    std::uint32_t timeFormat_ = MCI_FORMAT_MILLISECONDS;
     std::unique_ptr<TMciTransport> transport_;
     bool attached_ = false;
     QPointer<QObject> pendingReceiver_;

@@ -40,6 +40,17 @@ public:
     virtual MCIERROR openElement(const QString &path, const TMciOutputFormat &format,
                                  std::unique_ptr<TMciTransport> &transport) = 0;
 
+    // Opens the device itself, without a file (a drive and its disc). Returns 0 and may set
+    // `transport` (a device that plays no medium of its own leaves it empty and only answers
+    // questions), or returns an MCIERR_ code. The default opens nothing.
+    virtual MCIERROR openDevice(const TMciOutputFormat &format,
+                                std::unique_ptr<TMciTransport> &transport)
+    {
+        (void)format;
+        (void)transport;
+        return 0;
+    }
+
     // Takes a transport back after it has been closed and its source detached; a driver may keep
     // parts of it for the next open. The default destroys it.
     virtual void release(std::unique_ptr<TMciTransport> transport) { transport.reset(); }

@@ -1,6 +1,7 @@
 #include "platform/mci/mcilayer.h"
 
 #include "platform/audio/audiooutput.h"
+#include "platform/mci/cdaudiodriver.h"
 #include "platform/mci/mcidevice.h"
 #include "platform/mci/mcidriver.h"
 #include "platform/mci/mcierrortext.h"
@@ -62,6 +63,8 @@ TMciLayer::TMciLayer()
 {
     registerDriver(std::make_unique<TSequencerDriver>());
     registerDriver(std::make_unique<TWaveAudioDriver>());
+    // The drive is not looked for until the device is opened.
+    registerDriver(std::make_unique<TCdAudioDriver>());
     pollTimer_.setInterval(10);
     QObject::connect(&pollTimer_, &QTimer::timeout, [this] { poll(); });
 }
@@ -309,8 +312,9 @@ MCIERROR TMciLayer::open(const TMciOpenRequest &request, MCIDEVICEID &openedId)
 
     const MCIDEVICEID id = nextId();
     auto device = std::make_unique<TMciDevice>(id, *driver, name, *output);
-    if (!element.isEmpty()) {
-        const MCIERROR error = device->openElement(element);
+    if (!element.isEmpty() || !driver->usesFiles()) {
+        const MCIERROR error =
+            element.isEmpty() ? device->openDevice() : device->openElement(element);
         if (error != 0) {
             --lastId_;
             return error;

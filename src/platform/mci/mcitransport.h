@@ -11,6 +11,9 @@
 // block; the queries already answer as the last command asked.
 
 #include "platform/audio/audiosource.h"
+#include "tonaria/mci.h"
+
+#include <QString>
 
 #include <cstdint>
 
@@ -46,6 +49,44 @@ public:
         (void)value;
         return false;
     }
+
+    // The medium's tracks, for a medium with more than one (a disc). A file is one sound track
+    // from 0 to its length. Track numbers run from 1 to trackCount(); a track's start is a
+    // position of the medium, and startMs() is where the first track begins (a disc's positions
+    // count from its lead-in, so its first track starts two seconds in). The medium ends at
+    // startMs() + lengthMs().
+    virtual std::uint32_t startMs() const { return 0; }
+    virtual std::uint32_t trackCount() const { return 1; }
+    virtual std::uint32_t trackStartMs(std::uint32_t track) const
+    {
+        (void)track;
+        return 0;
+    }
+    virtual std::uint32_t trackLengthMs(std::uint32_t track) const
+    {
+        (void)track;
+        return lengthMs();
+    }
+    // False for a track that holds data rather than sound: it cannot be played.
+    virtual bool isAudioTrack(std::uint32_t track) const
+    {
+        (void)track;
+        return true;
+    }
+    // False while a drive holds no medium: every command that needs one then answers
+    // MCIERR_DEVICE_NOT_READY. A file is always there.
+    virtual bool mediaPresent() const { return true; }
+    // True when the medium's track-relative time format (MCI_FORMAT_TMSF) applies.
+    virtual bool hasTrackTimes() const { return false; }
+    // The identity of the medium (MCI_INFO_MEDIA_IDENTITY): empty when it has none.
+    virtual QString identity() const { return QString(); }
+    // Opens or closes the drive's door: 0, or an MCIERR_ code when the medium has no door.
+    virtual MCIERROR setDoorOpen(bool open)
+    {
+        (void)open;
+        return MCIERR_UNSUPPORTED_FUNCTION;
+    }
+    virtual bool canEject() const { return false; }
 
     // True when the sound may go on after close() (a release or reverb tail, a fade): the
     // source then stays in the mix until it is idle, and the transport is destroyed afterwards,

@@ -110,9 +110,9 @@ TEST_F(MciLayerTest, CommandsOnClosedDevicesAndUnknownCommandsAreRefused)
 
 TEST_F(MciLayerTest, SysInfoListsDevicesAndNamesTheOneAFileOpened)
 {
-    EXPECT_EQ(deviceNames(), QStringList({"sequencer", "waveaudio"}));
+    EXPECT_EQ(deviceNames(), QStringList({"sequencer", "waveaudio", "cdaudio"}));
     MCIERROR error = 0;
-    sysInfoName(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, 3, &error);
+    sysInfoName(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, 4, &error);
     EXPECT_EQ(error, MCIERR_OUTOFRANGE);
     char count[4] = {};
     MCI_SYSINFO_PARMS info{0, count, 4, 0, MCI_DEVTYPE_WAVEFORM_AUDIO};
@@ -258,11 +258,11 @@ TEST_F(MciLayerTest, TypedCommandsAnswerAsTheirBlocksDo)
     ASSERT_EQ(layer.sysInfo(id, MCI_SYSINFO_INSTALLNAME, query), 0u);
     EXPECT_EQ(query.name, "sequencer");
     ASSERT_EQ(layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_QUANTITY, query), 0u);
-    EXPECT_EQ(query.count, 2u);
+    EXPECT_EQ(query.count, 3u);
     query.number = 2;
     ASSERT_EQ(layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, query), 0u);
     EXPECT_EQ(query.name, "waveaudio");
-    query.number = 3;
+    query.number = 4;
     EXPECT_EQ(layer.sysInfo(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, query), MCIERR_OUTOFRANGE);
 
     // Notices reach the receiver named in the call: the open's, the play's, the close's.
@@ -301,7 +301,7 @@ TEST_F(MciLayerTest, RegisteredSequencerDevicesPlayOnTheirOwnSinkToTheFrame)
             return sink;
         }));
     useOutput("render:" + env.scratch() + "out.wav");
-    EXPECT_EQ(sysInfoName(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, 3), "sequencer1");
+    EXPECT_EQ(sysInfoName(MCI_ALL_DEVICE_ID, MCI_SYSINFO_NAME, 4), "sequencer1");
 
     TSmfBuilder smf(0, 480); // 120 bpm: a note at 250 ms and one at 375 ms
     smf.track().noteOn(240, 0, 60).noteOn(120, 0, 64).noteOff(120, 0, 60).endOfTrack(0);
