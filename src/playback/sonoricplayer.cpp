@@ -129,7 +129,7 @@ MCIERROR TSonoricPlayer::SendNotifying(std::uint32_t uMsg, std::uint32_t flags, 
     return ToDevice([&](TMciCommands &device, MCIDEVICEID id) {
         switch (uMsg) {
         case MCI_PLAY:
-            return device.play(id, flags, notify);
+            return device.play(id, flags, notify, 0, to);
         case MCI_SEEK:
             return device.seek(id, flags, to, notify);
         default:
@@ -263,6 +263,7 @@ void TSonoricPlayer::Open()
     // device by the ID the layer gave it.
     if (!plugin) currentDeviceID_ = std::int32_t(openedId);
     opened_ = true;
+    trackChosen_ = false;
 
     // A device that cannot tell its current track has no tracks to speak of.
     try {
@@ -334,7 +335,15 @@ void TSonoricPlayer::Play()
 {
     if (!opened_ || !device_) return;
     pendingCommand_ = pcPlay;
-    CheckError(SendNotifying(MCI_PLAY, 0));
+    std::uint32_t flags = 0;
+    std::uint32_t to = 0;
+    if (trackChosen_ && hasTracks_) {
+        // A title bound to a track of a disc is that track alone, not the rest of the disc.
+        const std::uint32_t track = GetCurrentTrack();
+        flags = MCI_TO;
+        to = PhysicalTrackStart(track) + PhysicalTrackLength(track);
+    }
+    CheckError(SendNotifying(MCI_PLAY, flags, to));
     if (device_->DeviceType == std::int32_t(MCI_DEVTYPE_SEQUENCER)) resetPending_ = true;
 }
 
@@ -408,6 +417,7 @@ void TSonoricPlayer::SetTrack(std::int64_t Track)
     const auto track = std::uint32_t(std::max<std::int64_t>(1, std::min(Track, count)));
     // The seek takes a device position, so the track's start is taken as the device has it.
     SeekPhysical(PhysicalTrackStart(track));
+    trackChosen_ = true;
     Refresh();
 }
 

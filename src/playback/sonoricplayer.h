@@ -157,7 +157,8 @@ public:
     void Seek(std::uint32_t Position);
     void SeekLogical(std::uint32_t Position);
     void SeekPhysical(std::uint32_t Position);
-    // Goes to the start of track T, T clamped to 1..number of tracks.
+    // Goes to the start of track T, T clamped to 1..number of tracks. Until the medium is
+    // opened again, Play plays to the end of the current track only.
     void SetTrack(std::int64_t Track);
     void NextTrack();
     void PrevTrack();
@@ -252,6 +253,8 @@ private:
     std::uint32_t modeBeforeSeek_ = 0;
     bool opened_ = false;
     bool hasTracks_ = false;
+    // A track was chosen since the medium opened: play ends with that track.
+    bool trackChosen_ = false;
     bool resetting_ = false;
     // Set at creation and whenever a sequencer starts playing; never cleared.
     bool resetPending_ = true;

@@ -11,7 +11,6 @@ constexpr int kModeStopped = 0;
 constexpr int kModePlaying = 1;
 constexpr int kModePaused = 2;
 constexpr int kFramesPerSector = TCdDiscReader::FramesPerSector;
-constexpr int kLeadIn = TCdDiscReader::LeadInSectors;
 // How often an empty drive is looked at again, at most.
 constexpr std::chrono::seconds kProbeInterval{2};
 // How long the reading thread rests when the ring is full or there is nothing to read.
@@ -58,7 +57,7 @@ TCdAudioPlayer::~TCdAudioPlayer()
 
 std::int64_t TCdAudioPlayer::frameOfLsn(std::int32_t lsn)
 {
-    return (std::int64_t(lsn) + kLeadIn) * kFramesPerSector;
+    return std::int64_t(lsn) * kFramesPerSector;
 }
 
 std::uint32_t TCdAudioPlayer::msOfFrame(std::int64_t frame)
@@ -101,13 +100,13 @@ std::int64_t TCdAudioPlayer::audioRunEnd(std::int64_t frame) const
 std::uint32_t TCdAudioPlayer::startMs() const
 {
     const auto &tracks = disc_.tracks();
-    return tracks.empty() ? 0 : std::uint32_t(msOfSector(tracks.front().startLsn + kLeadIn));
+    return tracks.empty() ? 0 : std::uint32_t(msOfSector(tracks.front().startLsn));
 }
 
 std::uint32_t TCdAudioPlayer::lengthMs() const
 {
     if (disc_.tracks().empty()) return 0;
-    return std::uint32_t(msOfSector(disc_.leadOutLsn() + kLeadIn)) - startMs();
+    return std::uint32_t(msOfSector(disc_.leadOutLsn())) - startMs();
 }
 
 std::uint32_t TCdAudioPlayer::trackCount() const
@@ -119,7 +118,7 @@ std::uint32_t TCdAudioPlayer::trackStartMs(std::uint32_t track) const
 {
     const auto &tracks = disc_.tracks();
     if (track < 1 || track > tracks.size()) return 0;
-    return std::uint32_t(msOfSector(tracks[track - 1].startLsn + kLeadIn));
+    return std::uint32_t(msOfSector(tracks[track - 1].startLsn));
 }
 
 std::uint32_t TCdAudioPlayer::trackLengthMs(std::uint32_t track) const
@@ -127,8 +126,7 @@ std::uint32_t TCdAudioPlayer::trackLengthMs(std::uint32_t track) const
     const auto &tracks = disc_.tracks();
     if (track < 1 || track > tracks.size()) return 0;
     const TCdDiscReader::TTrack &t = tracks[track - 1];
-    return std::uint32_t(msOfSector(t.startLsn + t.sectors + kLeadIn) -
-                         msOfSector(t.startLsn + kLeadIn));
+    return std::uint32_t(msOfSector(t.startLsn + t.sectors) - msOfSector(t.startLsn));
 }
 
 bool TCdAudioPlayer::isAudioTrack(std::uint32_t track) const
@@ -201,11 +199,9 @@ void TCdAudioPlayer::setReading(bool active, std::int64_t fromFrame, std::int64_
                                 bool restart)
 {
     if (restart) {
-        readFrom_.store(std::int32_t(fromFrame / kFramesPerSector - kLeadIn),
-                        std::memory_order_relaxed);
-        readTo_.store(
-            std::int32_t((toFrame + kFramesPerSector - 1) / kFramesPerSector - kLeadIn),
-            std::memory_order_relaxed);
+        readFrom_.store(std::int32_t(fromFrame / kFramesPerSector), std::memory_order_relaxed);
+        readTo_.store(std::int32_t((toFrame + kFramesPerSector - 1) / kFramesPerSector),
+                      std::memory_order_relaxed);
         readGeneration_.store(generation_, std::memory_order_release);
     }
     readActive_.store(active, std::memory_order_release);

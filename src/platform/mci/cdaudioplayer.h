@@ -1,10 +1,10 @@
 #pragma once
 // Plays the audio tracks of a CD (a drive or a disc image) into the audio output.
 //
-// Positions are milliseconds of the disc counted from its lead-in, as a CD player counts them:
-// the first track of a pressed disc starts at 2000 ms (MSF 00:02:00). A track's start is the
-// first millisecond that its first sector reaches, so a play from a track's start begins
-// exactly with that track's first sample.
+// Positions are milliseconds of the disc from its first sector after the lead-in (where the
+// first track of a pressed disc starts), so a disc's positions run from 0 to its length. A
+// track's start is the first millisecond that its first sector reaches, so a play from a
+// track's start begins exactly with that track's first sample.
 //
 // A reading thread of the player's own reads sectors ahead of the play position into a
 // lock-free ring (about a second and a half); the audio thread takes only what is ready there.
@@ -76,7 +76,7 @@ private:
         std::int16_t samples[TCdDiscReader::FramesPerSector * 2];
     };
 
-    // Disc frames (1/44100 s) are counted from the lead-in, like the milliseconds.
+    // Disc frames (1/44100 s) are counted from the first sector, like the milliseconds.
     static std::int64_t frameOfLsn(std::int32_t lsn);
     static std::uint32_t msOfFrame(std::int64_t frame);
     static std::int64_t frameOfMs(std::int64_t ms);

@@ -28,8 +28,6 @@ class TCdDiscReader {
 public:
     static constexpr int FramesPerSector = 588;
     static constexpr int SectorsPerSecond = 75;
-    // Sectors before LSN 0 (the two-second lead-in): MSF 00:02:00 is LSN 0.
-    static constexpr int LeadInSectors = 150;
 
     struct TTrack {
         std::int32_t startLsn = 0;

@@ -407,9 +407,16 @@ MCIERROR TMciDevice::status(std::uintptr_t flags, MCI_STATUS_PARMS *params)
     case MCI_STATUS_NUMBER_OF_TRACKS:
         params->dwReturn = transport_->trackCount();
         return 0;
-    case MCI_STATUS_CURRENT_TRACK:
-        params->dwReturn = trackAt(transport_->positionMs());
+    case MCI_STATUS_CURRENT_TRACK: {
+        // A play that ran to the end of its track stays on that track.
+        const std::uint32_t position = transport_->positionMs();
+        std::uint32_t current = trackAt(position);
+        if (current > 1 && transport_->reachedEnd() &&
+            position == transport_->trackStartMs(current))
+            --current;
+        params->dwReturn = current;
         return 0;
+    }
     default:
         break;
     }

@@ -52,9 +52,8 @@ public:
 
     // The medium's tracks, for a medium with more than one (a disc). A file is one sound track
     // from 0 to its length. Track numbers run from 1 to trackCount(); a track's start is a
-    // position of the medium, and startMs() is where the first track begins (a disc's positions
-    // count from its lead-in, so its first track starts two seconds in). The medium ends at
-    // startMs() + lengthMs().
+    // position of the medium, and startMs() is where the first track begins (0 but for a disc
+    // whose first track starts late). The medium ends at startMs() + lengthMs().
     virtual std::uint32_t startMs() const { return 0; }
     virtual std::uint32_t trackCount() const { return 1; }
     virtual std::uint32_t trackStartMs(std::uint32_t track) const

@@ -145,14 +145,14 @@ TEST_F(CdAudioTest, TheTableOfContentsReadsInMillisecondsAndTracks)
     EXPECT_EQ(devCaps(id, MCI_GETDEVCAPS_USES_FILES), 0u);
     EXPECT_EQ(devCaps(id, MCI_GETDEVCAPS_CAN_EJECT), 0u); // an image has no tray
 
-    // Milliseconds count from the lead-in: sector s starts at (s + 150) / 75 seconds, rounded up.
+    // Sector s starts at s / 75 seconds, rounded up to the millisecond.
     struct Row {
         std::uint32_t track, startMs, lengthMs, startTmsf, lengthMsf;
     };
     const Row rows[] = {
-        {1, 2000, 2667, tmsf(1, 0, 0, 0), msfValue(0, 2, 50)},
-        {2, 4667, 2000, tmsf(2, 0, 0, 0), msfValue(0, 2, 0)},
-        {3, 6667, 1000, tmsf(3, 0, 0, 0), msfValue(0, 1, 0)},
+        {1, 0, 2667, tmsf(1, 0, 0, 0), msfValue(0, 2, 50)},
+        {2, 2667, 2000, tmsf(2, 0, 0, 0), msfValue(0, 2, 0)},
+        {3, 4667, 1000, tmsf(3, 0, 0, 0), msfValue(0, 1, 0)},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.track);
@@ -173,12 +173,12 @@ TEST_F(CdAudioTest, TheTableOfContentsReadsInMillisecondsAndTracks)
     EXPECT_EQ(status(id, MCI_STATUS_POSITION), tmsf(2, 0, 1, 30));
     EXPECT_EQ(status(id, MCI_STATUS_CURRENT_TRACK), 2u);
     ASSERT_EQ(setFormat(id, MCI_FORMAT_MILLISECONDS), 0u);
-    EXPECT_EQ(status(id, MCI_STATUS_POSITION), 4667u + 1400u);
+    EXPECT_EQ(status(id, MCI_STATUS_POSITION), 2667u + 1400u);
     EXPECT_EQ(status(id, MCI_STATUS_LENGTH), 5667u);
-    EXPECT_EQ(status(id, MCI_STATUS_POSITION, MCI_STATUS_START), 2000u);
+    EXPECT_EQ(status(id, MCI_STATUS_POSITION, MCI_STATUS_START), 0u);
 
     EXPECT_EQ(setFormat(id, MCI_FORMAT_SAMPLES), MCIERR_BAD_TIME_FORMAT);
-    EXPECT_EQ(seek(id, 10000), MCIERR_OUTOFRANGE);
+    EXPECT_EQ(seek(id, 5668), MCIERR_OUTOFRANGE);
     EXPECT_EQ(closeDevice(id), 0u);
 }
 
