@@ -54,8 +54,9 @@ constexpr TErrorText kTexts[] = {
     {MCIERR_NEW_REQUIRES_ALIAS, "A new medium needs an alias."},
     {MCIERR_NOTIFY_ON_AUTO_OPEN, "A device opened automatically cannot send notices."},
     {MCIERR_NO_ELEMENT_ALLOWED, "This device does not play files."},
-    {MCIERR_NONAPPLICABLE_FUNCTION, "The command cannot be carried out now: open a file on the "
-                                    "device first."},
+    {MCIERR_NONAPPLICABLE_FUNCTION, "The command cannot be carried out on this medium now: "
+                                    "open a file on the device first, or choose a track that "
+                                    "holds sound (a data track does not play)."},
     {MCIERR_ILLEGAL_FOR_AUTO_OPEN, "This command is not allowed for a device opened "
                                    "automatically."},
     {MCIERR_FILENAME_REQUIRED, "The command needs a file name."},
