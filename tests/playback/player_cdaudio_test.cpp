@@ -4,14 +4,14 @@
 #include "core/tonariaglobals.h"
 #include "core/transport.h"
 #include "library/album.h"
-#include "player_support.h"
 #include "platform/audio/audiooutput.h"
+#include "platform/audio/testsources.h"
 #include "platform/mci/mcilayer.h"
 #include "platform/system/messageservice.h"
+#include "player_support.h"
 #include "support/cdimage.h"
 #include "support/drivenclock.h"
 #include "support/testenv.h"
-#include "platform/audio/testsources.h"
 
 #include <gtest/gtest.h>
 

@@ -29,7 +29,8 @@ std::int16_t CdImageSample(std::uint32_t seed, std::int64_t frame, int channel)
 {
     // A hash of (seed, frame, channel): every sample is its own, so a run of them is found in
     // the output at exactly one place.
-    std::uint64_t x = (std::uint64_t(seed) << 40) ^ (std::uint64_t(frame) << 1) ^ std::uint64_t(channel);
+    std::uint64_t x =
+        (std::uint64_t(seed) << 40) ^ (std::uint64_t(frame) << 1) ^ std::uint64_t(channel);
     x ^= x >> 33;
     x *= 0xff51afd7ed558ccdull;
     x ^= x >> 33;

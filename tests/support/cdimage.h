@@ -7,8 +7,8 @@
 #include <vector>
 
 struct TCdImageTrack {
-    int sectors = 75;   // 588 stereo frames each, 75 to a second
-    bool audio = true;  // false: a data track (mode 1, raw sectors)
+    int sectors = 75;  // 588 stereo frames each, 75 to a second
+    bool audio = true; // false: a data track (mode 1, raw sectors)
     std::uint32_t seed = 1;
 };
 

@@ -15,8 +15,8 @@ MCIERROR TCdAudioDriver::openElement(const QString &path, const TMciOutputFormat
 MCIERROR TCdAudioDriver::openDevice(const TMciOutputFormat &format,
                                     std::unique_ptr<TMciTransport> &transport)
 {
-    auto player = std::make_unique<TCdAudioPlayer>(TCdDiscReader::sourceFromEnvironment(),
-                                                   format.sampleRate);
+    auto player =
+        std::make_unique<TCdAudioPlayer>(TCdDiscReader::sourceFromEnvironment(), format.sampleRate);
     transport = std::move(player);
     return 0;
 }

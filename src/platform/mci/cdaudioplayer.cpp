@@ -295,7 +295,8 @@ bool TCdAudioPlayer::isIdle() const noexcept
            ackSerial_.load(std::memory_order_acquire) == reqSerial_.load(std::memory_order_acquire);
 }
 
-// ---- The reading thread ---------------------------------------------------------------------------
+// ---- The reading thread
+// ---------------------------------------------------------------------------
 
 void TCdAudioPlayer::readLoop()
 {
@@ -320,8 +321,8 @@ void TCdAudioPlayer::readLoop()
             }
             if (!readActive_.load(std::memory_order_acquire)) break;
             const std::int32_t end = readTo_.load(std::memory_order_relaxed);
-            const std::size_t queued = written_.load(std::memory_order_relaxed) -
-                                       read_.load(std::memory_order_acquire);
+            const std::size_t queued =
+                written_.load(std::memory_order_relaxed) - read_.load(std::memory_order_acquire);
             const auto room = std::int32_t(ring_.size() - queued);
             const std::int32_t count = std::min({room, std::int32_t(ReadSectors), end - next});
             if (count <= 0) break;
@@ -333,8 +334,7 @@ void TCdAudioPlayer::readLoop()
                 Block &block = ring_[at % ring_.size()];
                 block.generation = generation;
                 block.lsn = next + i;
-                std::memcpy(block.samples,
-                            buffer.data() + std::size_t(i) * kFramesPerSector * 2,
+                std::memcpy(block.samples, buffer.data() + std::size_t(i) * kFramesPerSector * 2,
                             sizeof block.samples);
             }
             written_.store(at, std::memory_order_release);

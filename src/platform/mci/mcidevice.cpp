@@ -33,7 +33,8 @@ constexpr std::int64_t kFramesPerSecond = 75;
 std::uint32_t msfOf(std::int64_t ms)
 {
     const std::int64_t frames = ms * kFramesPerSecond / 1000;
-    const auto minutes = std::uint32_t(std::min<std::int64_t>(frames / (60 * kFramesPerSecond), 255));
+    const auto minutes =
+        std::uint32_t(std::min<std::int64_t>(frames / (60 * kFramesPerSecond), 255));
     const auto seconds = std::uint32_t(frames / kFramesPerSecond % 60);
     const auto frame = std::uint32_t(frames % kFramesPerSecond);
     return minutes | (seconds << 8) | (frame << 16);
@@ -132,7 +133,8 @@ MCIERROR TMciDevice::positionToMs(std::uint32_t value, std::int64_t &ms) const
     const std::int64_t offsetFrames =
         (std::int64_t(minutes) * 60 + seconds) * kFramesPerSecond + frames;
     // Rounded up, so that the position reads back as the same frame.
-    ms = transport_->trackStartMs(track) + (offsetFrames * 1000 + kFramesPerSecond - 1) / kFramesPerSecond;
+    ms = transport_->trackStartMs(track) +
+         (offsetFrames * 1000 + kFramesPerSecond - 1) / kFramesPerSecond;
     return 0;
 }
 
@@ -272,8 +274,9 @@ MCIERROR TMciDevice::play(std::uintptr_t flags, const MCI_PLAY_PARMS *params)
         if (const MCIERROR error = positionToMs(params->dwTo, to)) return error;
         if (to > end || to < start) return MCIERR_OUTOFRANGE;
     }
-    // A data track holds no sound.
-    if (!transport_->isAudioTrack(trackAt(std::uint32_t(start)))) return MCIERR_NONAPPLICABLE_FUNCTION;
+    // A data track holds no sound (a play that ends where it starts plays none of it).
+    if (!transport_->isAudioTrack(trackAt(std::uint32_t(start))) && !(to >= 0 && to == start))
+        return MCIERR_NONAPPLICABLE_FUNCTION;
     retirePending(flags);
     attachSource();
     if (!attached_) return MCIERR_WAVE_OUTPUTSINUSE;
@@ -399,11 +402,15 @@ MCIERROR TMciDevice::status(std::uintptr_t flags, MCI_STATUS_PARMS *params)
         params->dwReturn = lengthFromMs(track ? transport_->trackLengthMs(params->dwTrack)
                                               : transport_->lengthMs());
         return 0;
-    case MCI_STATUS_POSITION:
-        params->dwReturn = positionFromMs(track                        ? transport_->trackStartMs(params->dwTrack)
-                                          : (flags & MCI_STATUS_START) ? transport_->startMs()
-                                                                       : transport_->positionMs());
+    case MCI_STATUS_POSITION: {
+        std::uint32_t ms = transport_->positionMs();
+        if (track)
+            ms = transport_->trackStartMs(params->dwTrack);
+        else if (flags & MCI_STATUS_START)
+            ms = transport_->startMs();
+        params->dwReturn = positionFromMs(ms);
         return 0;
+    }
     case MCI_STATUS_NUMBER_OF_TRACKS:
         params->dwReturn = transport_->trackCount();
         return 0;

@@ -209,8 +209,8 @@ TEST_F(CdAudioTest, SeekPauseAndResumeKeepTheSoundInOneUnbrokenRun)
     // One second into track 1, to the end of that track.
     ASSERT_EQ(seek(id, tmsf(1, 0, 1, 0)), 0u);
     ASSERT_EQ(play(id, MCI_TO | MCI_NOTIFY, 0, tmsf(2, 0, 0, 0)), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return status(id, MCI_STATUS_POSITION) != tmsf(1, 0, 1, 0); },
-                          5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return status(id, MCI_STATUS_POSITION) != tmsf(1, 0, 1, 0); }, 5000));
     ASSERT_EQ(mciSendCommand(id, MCI_PAUSE, MCI_WAIT, 0), 0u);
     EXPECT_EQ(status(id, MCI_STATUS_MODE), MCI_MODE_PAUSE);
     const std::uintptr_t paused = settledPosition(id);
@@ -221,8 +221,7 @@ TEST_F(CdAudioTest, SeekPauseAndResumeKeepTheSoundInOneUnbrokenRun)
     ASSERT_EQ(mciSendCommand(id, MCI_RESUME, MCI_NOTIFY, reinterpret_cast<std::uintptr_t>(&resume)),
               0u);
     ASSERT_TRUE(WaitUntil([&] { return notices.notices.size() >= 2; }, 20000));
-    EXPECT_EQ(notices.codes(),
-              (std::vector<unsigned>{MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUCCESSFUL}));
+    EXPECT_EQ(notices.codes(), (std::vector<unsigned>{MCI_NOTIFY_ABORTED, MCI_NOTIFY_SUCCESSFUL}));
     notices.notices.clear();
     notices.notices.push_back({MCI_NOTIFY_SUCCESSFUL, id});
     const std::vector<float> out = outputAfterEnd(id);
