@@ -146,25 +146,3 @@ void TZipMan::ClosePackage()
     QMetaObject::invokeMethod(worker_, [this] { work_->ClosePackage(); }, Qt::QueuedConnection);
 }
 
-bool TZipMan::WaitFor(const QString &path, int index)
-{
-    StopWork();
-    ++request_;
-    package_ = path;
-    TOutcome outcome;
-    QMetaObject::invokeMethod(
-        worker_, [&] { outcome = Work(path, index, {}); }, Qt::BlockingQueuedConnection);
-    Take(outcome);
-    return outcome.Unpacked;
-}
-
-QString TZipMan::OpenTitle(const QString &path)
-{
-    if (!WaitFor(path, 0)) throw EZipStreamError(failureReason_);
-    return currentFile_;
-}
-
-bool TZipMan::UnpackCurrent()
-{
-    return WaitFor(package_, currentIndex_);
-}

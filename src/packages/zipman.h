@@ -76,15 +76,6 @@ public:
     // Why the last request failed, in technical words for the log; empty after a success.
     const QString &FailureReason() const { return failureReason_; }
 
-    // ---- Waiting forms, for tools and tests; the user-interface thread uses Prepare ----
-    // Lists `path` and unpacks its first member; returns the unpacked file. Throws
-    // EZipStreamError with the reason when that fails.
-    QString OpenTitle(const QString &path);
-    // Chooses the current member for UnpackCurrent (and for the display meanwhile).
-    void SetIndex(int index) { currentIndex_ = index; }
-    // Unpacks the current member of the package; returns whether it is unpacked.
-    bool UnpackCurrent();
-
 private:
     struct TOutcome;
     // Worker thread: does one request on the package.
@@ -93,8 +84,6 @@ private:
     void StopWork();
     // Takes an outcome's fields.
     void Take(const TOutcome &outcome);
-    // Does one request on the worker and waits for it; takes its outcome.
-    bool WaitFor(const QString &path, int index);
 
     QString tempFolder_;
     // Lives on the worker thread from construction to destruction; only jobs touch it.

@@ -274,10 +274,18 @@ TEST_F(DisplayTextsTest, APackageShowsItsEntryAndNamesTheEntriesAroundIt)
     pack->FileName = path;
     album->RefreshInternalPrograms();
     album->CurrentTitle = pack;
-    g.ZipMan->OpenTitle(path);
+    // Member `index` unpacked as the transport asks for it.
+    const auto prepare = [&](int index) {
+        int answers = 0;
+        bool unpacked = false;
+        g.ZipMan->Prepare(path, index, &texts, [&](bool ok) {
+            ++answers;
+            unpacked = ok;
+        });
+        return WaitUntil([&] { return answers == 1; }) && unpacked;
+    };
+    ASSERT_TRUE(prepare(1));
     g.ZipMode = true;
-    g.ZipMan->SetIndex(1);
-    ASSERT_TRUE(g.ZipMan->UnpackCurrent());
     OpenOnAnyDevice(player, g.ZipMan->CurrentFile());
     MarkLoaded(pack);
 
@@ -294,10 +302,10 @@ TEST_F(DisplayTextsTest, APackageShowsItsEntryAndNamesTheEntriesAroundIt)
               QStringLiteral("Next: three.mid (Ctrl+Right)"));
 
     // At the ends of the package the album's titles are named again.
-    g.ZipMan->SetIndex(2);
+    ASSERT_TRUE(prepare(2));
     texts.UpdateControls();
     EXPECT_EQ(station.hints[TStationAction::aPlayNext], QStringLiteral("Next: Pack (Ctrl+Right)"));
-    g.ZipMan->SetIndex(0);
+    ASSERT_TRUE(prepare(0));
     texts.UpdateControls();
     EXPECT_EQ(station.hints[TStationAction::aPlayPrev],
               QStringLiteral("Previous: Pack (Ctrl+Left)"));

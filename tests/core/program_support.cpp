@@ -232,7 +232,8 @@ QProcess *TProgramTest::Launch(const QStringList &arguments, const QString &wav)
     processes.emplace_back(process);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("TONARIA_AUDIO"), QStringLiteral("wav:") + wav);
+    environment.insert(QStringLiteral("TONARIA_AUDIO"),
+                       wav.isEmpty() ? QStringLiteral("null") : QStringLiteral("wav:") + wav);
     environment.insert(QStringLiteral("TONARIA_HOME"), env.home());
     environment.insert(QStringLiteral("TONARIA_CONFIG"), env.config());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
@@ -240,9 +241,16 @@ QProcess *TProgramTest::Launch(const QStringList &arguments, const QString &wav)
                        QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"));
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(QStringLiteral(TONARIA_EXE), arguments);
+    process->start(Program(), arguments);
     EXPECT_TRUE(process->waitForStarted(5000));
     return process;
+}
+
+QString TProgramTest::Program()
+{
+    // Another build of the program (an earlier one, say) may stand in for the one built here.
+    const QString other = qEnvironmentVariable("TONARIA_TEST_PROGRAM");
+    return other.isEmpty() ? QStringLiteral(TONARIA_EXE) : other;
 }
 
 QStringList TProgramTest::SystemAlbumFiles()

@@ -57,8 +57,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the program with these arguments, its sound going to the WAV file `wav`.
+    // Starts the program with these arguments, its sound going to the WAV file `wav` (to no
+    // output when `wav` is empty).
     QProcess *Launch(const QStringList &arguments, const QString &wav);
+    // The executable started: the one built with the tests, or TONARIA_TEST_PROGRAM when set.
+    static QString Program();
     // The system album's title files as the program left them.
     QStringList SystemAlbumFiles();
     // Waits (running no event loop) until `done` holds or `timeoutMs` have passed, looking every

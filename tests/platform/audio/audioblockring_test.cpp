@@ -9,7 +9,7 @@ TEST(AudioBlockRing, CarriesEveryBlockInOrderBetweenTwoThreads)
 {
     // A small ring, so the producer often finds it full and must try again.
     TAudioBlockRing ring(8);
-    constexpr int Blocks = 20000;
+    constexpr int Blocks = 2000;
     std::thread producer([&] {
         std::vector<float> samples(2 * 7);
         for (int i = 0; i < Blocks;) {

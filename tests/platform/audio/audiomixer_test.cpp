@@ -199,7 +199,7 @@ TEST(AudioMixer, ADetachedSourceIsNeverCalledAgain)
             mixer.render(out.data(), 64, Rate);
     });
     int calledAtLeastOnce = 0;
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 50; ++round) {
         TWatchedSource source;
         ASSERT_TRUE(mixer.attach(&source));
         while (source.calls.load() == 0 && round % 2 == 0)
@@ -215,5 +215,5 @@ TEST(AudioMixer, ADetachedSourceIsNeverCalledAgain)
     }
     quit.store(true);
     audio.join();
-    EXPECT_GE(calledAtLeastOnce, 100);
+    EXPECT_GE(calledAtLeastOnce, 25);
 }
