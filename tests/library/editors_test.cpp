@@ -7,6 +7,7 @@
 #include "library/albumwriter.h"
 #include "library/ui/editorlistview.h"
 #include "library/ui/libraryeditors.h"
+#include "library/ui/sortmenu.h"
 #include "library/ui/tfalbums.h"
 #include "library/ui/tfchoose.h"
 #include "library/ui/tfprograms.h"
@@ -30,10 +31,14 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -104,11 +109,13 @@ protected:
     }
 
     TTonariaGlobals &g() const { return jukebox->GlobalState(); }
-    TAlbum *Album(const char *caption) const
+    // The album of that caption; the test ends here when there is none.
+    [[gnu::returns_nonnull]] TAlbum *Album(const char *caption) const
     {
         for (const auto &album : g().Albums)
             if (album->Caption == QLatin1String(caption)) return album.get();
-        return nullptr;
+        std::fprintf(stderr, "no album \"%s\"\n", caption);
+        std::abort();
     }
     // An album file whose custom program is "name=links" when given.
     void WriteAlbum(const QString &file, const QByteArray &caption, const QList<QByteArray> &titles,
@@ -404,6 +411,7 @@ TEST_F(EditorsTest, AlbumsEditorDeletesAFileOnlyAfterYesAndMakesTheNextAlbumCurr
 {
     auto form = Open<TfAlbums>();
     TAlbum *evening = Album("Evening");
+    ASSERT_TRUE(evening);
     const QString file = evening->FileName;
     form->AlbumsList()->setFocus();
     form->SelectAlbum(1);
@@ -417,8 +425,10 @@ TEST_F(EditorsTest, AlbumsEditorDeletesAFileOnlyAfterYesAndMakesTheNextAlbumCurr
     ASSERT_GE(boxes.boxes().size(), 2u);
     EXPECT_TRUE(boxes.boxes()[1].text.contains(QStringLiteral("\"Evening\"")));
     EXPECT_FALSE(QFile::exists(file));
-    EXPECT_EQ(g().CurrentAlbum, Album("Morning"));
-    EXPECT_TRUE(Album("Morning")->Loaded);
+    TAlbum *morning = Album("Morning");
+    ASSERT_TRUE(morning);
+    EXPECT_EQ(g().CurrentAlbum, morning);
+    EXPECT_TRUE(morning->Loaded);
 
     // Ctrl+Z gives the album and its file back, current again.
     QTest::keyClick(form->AlbumsList(), Qt::Key_Z, Qt::ControlModifier);
@@ -476,3 +486,46 @@ TEST_F(EditorsTest, AlbumsEditorImportsAnOldAlbumTwice)
               2);
 }
 
+
+TEST_F(EditorsTest, AlbumsEditorSortsAndScrollsWhileDragging)
+{
+    TAlbum *evening = Album("Evening");
+    ASSERT_TRUE(evening);
+    auto form = Open<TfAlbums>();
+    // Descending turns every ordering; the internal programs follow the album.
+    form->SortMenu()->DescendingItem()->trigger();
+    form->SortMenu()->Item(TTitleOrder::Caption)->trigger();
+    EXPECT_EQ(Captions(evening->Titles),
+              QStringList({"Waltz", "Prelude", "Nocturne", "Etude", "Ballade"}));
+    EXPECT_EQ(Captions(evening->InternalPrograms[2]->Titles),
+              QStringList({"Ballade", "Etude", "Nocturne", "Prelude", "Waltz"}));
+    // Ctrl+Down moves the selected titles one row down.
+    form->TitlesList()->SelectRows({0});
+    QTest::keyClick(form->TitlesList(), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(Captions(evening->Titles),
+              QStringList({"Prelude", "Waltz", "Nocturne", "Etude", "Ballade"}));
+
+    // A list too short for its rows scrolls one row when a drag nears an edge.
+    for (int i = 0; i < 60; ++i)
+        evening->AddTitle()->Caption = QStringLiteral("More %1").arg(i);
+    form->SelectAlbum(1);
+    TEditorListView *titles = form->TitlesList();
+    titles->SelectRows({0});
+    std::unique_ptr<QMimeData> data(titles->DragData());
+    auto dragTo = [&](int y) {
+        QDragEnterEvent enter(QPoint(20, y), Qt::MoveAction, data.get(), Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(titles->viewport(), &enter);
+        QDragMoveEvent move(QPoint(20, y), Qt::MoveAction, data.get(), Qt::LeftButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(titles->viewport(), &move);
+        return titles->verticalScrollBar()->value();
+    };
+    const int bottom = titles->viewport()->height();
+    EXPECT_EQ(dragTo(bottom / 2), 0);
+    EXPECT_EQ(dragTo(bottom - TEditorListView::kScrollMargin + 2), 1);
+    EXPECT_EQ(dragTo(bottom - 2), 2);
+    EXPECT_EQ(dragTo(TEditorListView::kScrollMargin - 2), 1);
+    form->close();
+    ExpectFileHoldsModel(*evening);
+}

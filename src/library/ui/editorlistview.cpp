@@ -40,6 +40,8 @@ TEditorListView::TEditorListView(QWidget *parent) : QListView(parent)
     setDropIndicatorShown(false);
     setAutoScroll(false);
     setUniformItemSizes(true);
+    // The list scrolls by whole rows, also while something is dragged over it.
+    setVerticalScrollMode(ScrollPerItem);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     viewport()->setAcceptDrops(true);
 }
@@ -159,11 +161,10 @@ void TEditorListView::startDrag(Qt::DropActions)
 void TEditorListView::ScrollNearEdges(QPoint point)
 {
     QScrollBar *bar = verticalScrollBar();
-    const int step = verticalScrollMode() == ScrollPerItem ? 1 : RowHeightAt();
     if (point.y() < kScrollMargin)
-        bar->setValue(bar->value() - step);
+        bar->setValue(bar->value() - 1);
     else if (point.y() > viewport()->height() - kScrollMargin)
-        bar->setValue(bar->value() + step);
+        bar->setValue(bar->value() + 1);
 }
 
 void TEditorListView::SetMarker(const std::optional<TDrop> &drop)
