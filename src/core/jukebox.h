@@ -92,6 +92,9 @@ public:
     void SeekButtonDown(TSeekDirection direction);
     void SeekButtonUp(TSeekDirection direction);
     void SelectTitle(TTitle *title) override;
+    // The library editors changed the current album: the titles list is refilled and every
+    // listener told (titlesChanged).
+    void TitlesEdited() { FillTitles(); }
     void QuickNumberKey(QChar digit) override;
     void ClosePopup(TStationList list) override;
     // Queues a deferred command (any thread).

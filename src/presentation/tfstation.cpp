@@ -2,6 +2,7 @@
 
 #include "core/tonariaglobals.h"
 #include "library/commatext.h"
+#include "library/ui/libraryeditors.h"
 #include "localisation/ui/languageforms.h"
 #include "localisation/ui/localiseform.h"
 #include "platform/ui/devicemenu.h"
@@ -83,9 +84,11 @@ void TfStation::ConnectJukebox()
     connect(&j, &TJukebox::shuttingDown, this, [this] {
         if (tiStation) tiStation->hide();
     });
-    connect(&j, &TJukebox::actionRequested, this, [this](TStationAction action) {
+    auto *editors = new TLibraryEditors(j, this);
+    connect(&j, &TJukebox::actionRequested, this, [this, editors](TStationAction action) {
         if (action == TStationAction::aHelpTopics)
             QDesktopServices::openUrl(QUrl::fromLocalFile(jukebox_->HelpFile()));
+        editors->Run(action); // the library editors; other actions pass
     });
     j.Player().OnMenuClicked = [this](TSonoricPlayer *, TSPDeviceInfo *device) {
         OpenFromDeviceMenu(device);
