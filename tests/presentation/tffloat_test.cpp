@@ -193,6 +193,13 @@ TEST_F(FloatbarTest, ButtonsKeysAndPanelsReachTheJukebox)
     EXPECT_EQ(jukebox.Player().GetMode(), MCI_MODE_PAUSE);
     QTest::mouseClick(Part(bar, "bbStop"), Qt::LeftButton);
     EXPECT_EQ(jukebox.Player().GetMode(), MCI_MODE_STOP);
+    // The seek buttons run while held down.
+    for (const char *seek : {"bbFB", "bbFF"}) {
+        QTest::mousePress(Part(bar, seek), Qt::LeftButton);
+        EXPECT_TRUE(jukebox.Transport().Seeking()) << seek;
+        QTest::mouseRelease(Part(bar, seek), Qt::LeftButton);
+        EXPECT_FALSE(jukebox.Transport().Seeking()) << seek;
+    }
 
     // A click on the time swaps it; a drag of the time panel moves the bar instead.
     const bool swapped = jukebox.GlobalState().TimeSwap;
