@@ -230,7 +230,10 @@ void TfFloat::showEvent(QShowEvent *event)
     }
     setGeometry(g.FloatX, g.FloatY, g.FloatWidth, height());
     Layout();
-    jukebox_.ApplyPreferences();
+    // The bar's own share of the preferences: applying them all again would reload the theme
+    // and make the player's next open send its MIDI reset once more.
+    ApplyPreferences();
+    g.UpdateControls();
     // The texts at once, not at the next refresh (a stopped jukebox has none).
     g.UpdateDisplay();
     setAcceptDrops(true);
