@@ -56,6 +56,31 @@ QString TDisplayTexts::FormatPlayerTime(std::uint32_t value)
     return FormatWith(time, value, DefaultTimePattern(time.ready ? time.format : 0));
 }
 
+QString TDisplayTexts::LyricLine(const TPlayerTime &time, std::uint32_t position)
+{
+    nextLyricDelay_ = -1;
+    if (!time.ready || time.format != MCI_FORMAT_MILLISECONDS || !g_.LoadedTitle) return {};
+    std::uint32_t mode = MCI_MODE_NOT_READY;
+    try {
+        mode = player_.GetMode();
+    } catch (const ESonoricPlayerException &) {
+        return {};
+    }
+    if (mode != MCI_MODE_PLAY && mode != MCI_MODE_PAUSE) return {};
+    // The words are read once per file, when it is first seen playing.
+    if (player_.Filename() != lyricsFile_) {
+        lyricsFile_ = player_.Filename();
+        lyrics_ = TMidiLyrics::FromFile(lyricsFile_);
+    }
+    if (lyrics_.Empty()) return {};
+    if (mode == MCI_MODE_PLAY) {
+        const std::int64_t next = lyrics_.NextStepAfter(position);
+        if (next >= 0) nextLyricDelay_ = int(next - std::int64_t(position));
+    }
+    const QString *line = lyrics_.LineAt(position);
+    return line ? *line : QString();
+}
+
 void TDisplayTexts::UpdateDisplay()
 {
     // Captions.
@@ -97,6 +122,17 @@ void TDisplayTexts::UpdateDisplay()
             position = dragging ? dragged : 0;
             length = 0;
         }
+    }
+
+    // The line being sung takes the caption's place.
+    if (!g_.Sleeping) {
+        const QString lyric = LyricLine(time, position);
+        if (!lyric.isEmpty()) {
+            shortCaption = lyric;
+            longCaption = lyric;
+        }
+    } else {
+        nextLyricDelay_ = -1;
     }
 
     // The time left never goes below zero, even when the position has run past the length.

@@ -8,11 +8,16 @@
 // The windows come and go: each installs its sink while it exists. Without a sink the writes
 // meant for it are skipped; the rest still happens.
 //
+// While a title with sung words (lyric events, or a karaoke file's texts) plays or pauses, the
+// line being sung stands for the title's caption everywhere the caption shows; NextLyricDelay
+// then tells how soon the next syllable is due, so the refresh can come at its time.
+//
 // Reading the player never raises out of here: these run from the ticker's requests, and a
 // device that fails a status question shows as not ready (zero times) instead.
 //
 // Threads: main thread only.
 
+#include "platform/midi/midilyrics.h"
 #include "tonaria/plugin.h"
 
 #include <QObject>
@@ -48,6 +53,7 @@ public:
     void SetFloatingBar(TFloatingBarSink *sink) { floatingBar_ = sink; }
     void SetStation(TStationSink *sink) { station_ = sink; }
     TDisplaySink *Display() const { return display_; }
+    TFloatingBarSink *FloatingBar() const { return floatingBar_; }
 
 
     // A time value of the player's current time format through the pattern; all parts are 0
@@ -57,6 +63,9 @@ public:
     QString FormatPlayerTime(std::uint32_t value);
 
     void UpdateDisplay();
+    // Milliseconds from the last UpdateDisplay until the next syllable of the playing title is
+    // due; -1 when none is (no words, not playing, or the last one sung).
+    int NextLyricDelay() const { return nextLyricDelay_; }
     void UpdateControls();
     void UpdateAnimation();
     void UpdatePeakMeter();
@@ -73,6 +82,9 @@ private:
     TPlayerTime PlayerTime();
     QString FormatWith(const TPlayerTime &time, std::uint32_t value, QStringView pattern);
 
+    // The line being sung at position, or empty; keeps the words of the player's file and
+    // sets nextLyricDelay_.
+    QString LyricLine(const TPlayerTime &time, std::uint32_t position);
     void UpdateDisplayControls();
     QString PlayHint() const;
     QString PreviousName() const;
@@ -84,4 +96,7 @@ private:
     TDisplaySink *display_ = nullptr;
     TFloatingBarSink *floatingBar_ = nullptr;
     TStationSink *station_ = nullptr;
+    TMidiLyrics lyrics_;
+    QString lyricsFile_;
+    int nextLyricDelay_ = -1;
 };

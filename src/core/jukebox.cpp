@@ -52,6 +52,7 @@ bool ShownAtStartUp(int mode, bool saved)
 TJukebox::TJukebox(const QString &executablePath, int colourDepth, TTimerSource *timers)
 {
     TTimerSource &source = timers ? *timers : SystemTimerSource();
+    timers_ = &source;
     globals_ = std::make_unique<TTonariaGlobals>(executablePath, colourDepth, &source);
     helpFile_ = globals_->ExeFolder + QStringLiteral("Help/index.html");
     texts_ = std::make_unique<TDisplayTexts>(*globals_, spStation);
@@ -59,6 +60,7 @@ TJukebox::TJukebox(const QString &executablePath, int colourDepth, TTimerSource 
     lists_ = std::make_unique<TStationLists>(*globals_, *this);
     keys_ = std::make_unique<TStationKeys>(*globals_, *this);
     ticker_ = std::make_unique<TTicker>(source);
+    lyricTimer_ = source.CreateTimer();
     enabled_.fill(true);
     for (auto &waiting : waiting_)
         waiting = false;
@@ -69,10 +71,7 @@ void TJukebox::ConnectParts()
 {
     TTonariaGlobals &g = *globals_;
     g.OnUpdateControls = [this] { UpdateControls(); };
-    g.OnUpdateDisplay = [this] {
-        texts_->UpdateDisplay();
-        emit displayChanged();
-    };
+    g.OnUpdateDisplay = [this] { RefreshDisplay(); };
     g.OnAlbumLoaded = [this](TAlbum &album) { AlbumLoaded(album); };
     TTransport &transport = g.Transport();
     connect(&transport, &TTransport::closeRequested, this, [this] { RequestClose(); });
@@ -82,10 +81,8 @@ void TJukebox::ConnectParts()
     connect(&transport, &TTransport::titleFailed, this, &TJukebox::ShowFailure);
     connect(texts_.get(), &TDisplayTexts::notified, this, &TJukebox::pluginNotification);
     connect(&mmStation, &TRecentFiles::changed, this, &TJukebox::recentFilesChanged);
-    connect(ticker_.get(), &TTicker::displayDue, this, [this] {
-        texts_->UpdateDisplay();
-        emit displayChanged();
-    });
+    connect(ticker_.get(), &TTicker::displayDue, this, &TJukebox::RefreshDisplay);
+    connect(lyricTimer_.get(), &TTimer::timeout, this, &TJukebox::RefreshDisplay);
     connect(ticker_.get(), &TTicker::endCheckDue, this, &TJukebox::RunEndCheck);
     connect(ticker_.get(), &TTicker::meterDue, this, [this] {
         texts_->UpdatePeakMeter();
@@ -130,6 +127,7 @@ TJukebox::~TJukebox()
     g.OnUpdateControls = nullptr;
     g.OnUpdateDisplay = nullptr;
     g.OnAlbumLoaded = nullptr;
+    lyricTimer_.reset();
     ticker_.reset();
     keys_.reset();
     lists_.reset();
@@ -305,6 +303,17 @@ void TJukebox::RefreshTickerSchedule()
     ticker_->SetAnimation(globals_->DisplayFlag);
 }
 
+void TJukebox::RefreshDisplay()
+{
+    texts_->UpdateDisplay();
+    const int delay = texts_->NextLyricDelay();
+    if (delay >= 0 && !closed_)
+        lyricTimer_->Start(std::max(delay, 1));
+    else
+        lyricTimer_->Stop();
+    emit displayChanged();
+}
+
 void TJukebox::SetCloaked(bool cloaked)
 {
     TTonariaGlobals &g = *globals_;
@@ -329,6 +338,7 @@ bool TJukebox::CloseQuery()
     emit shuttingDown();
     g.Transport().CancelPendingMove();
     ticker_->Terminate();
+    lyricTimer_->Stop();
     spStation.Close();
     return true;
 }
@@ -517,8 +527,7 @@ void TJukebox::RunCommand(TStationCommand command)
         emit peakMeterChanged();
         break;
     case TStationCommand::Display:
-        texts_->UpdateDisplay();
-        emit displayChanged();
+        RefreshDisplay();
         break;
     case TStationCommand::CloseDisplay:
         SetCloaked(true);

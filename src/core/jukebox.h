@@ -39,6 +39,7 @@ class TDisplayTexts;
 class TStationKeys;
 class TStationLists;
 class TTicker;
+class TTimer;
 class TTimerSource;
 class TTonariaGlobals;
 class TAlbum;
@@ -139,6 +140,8 @@ public:
     TStationKeys &Keys() const { return *keys_; }
     TDisplayTexts &DisplayTexts() const { return *texts_; }
     TTicker &Ticker() const { return *ticker_; }
+    // The timers everything timed runs on (the system's, or the test's driven clock).
+    TTimerSource &Timers() const { return *timers_; }
     QString HelpFile() const { return helpFile_; }
     QString FileFilter() const { return fileFilter_; }
     QString TrayHint() const { return trayHint_; }
@@ -198,6 +201,9 @@ private:
     void RunEndCheck();
     void RefreshActivity();
     void RefreshTickerSchedule();
+    // The display texts are written again; when a sung syllable is due before the ticker's
+    // next refresh, a refresh is set for its moment.
+    void RefreshDisplay();
     void UpdateControls();
     void TransportCommand(const std::function<void()> &command);
     void SeekOnce(TSeekDirection direction);
@@ -214,6 +220,8 @@ private:
     std::unique_ptr<TStationKeys> keys_;
     std::unique_ptr<TTicker> ticker_;
     std::unique_ptr<TDisplayTexts> texts_;
+    std::unique_ptr<TTimer> lyricTimer_;
+    TTimerSource *timers_ = nullptr;
     QString applicationTitle_ = QStringLiteral("Tonaria");
     QString trayHint_ = QStringLiteral("Tonaria");
     QString helpFile_;

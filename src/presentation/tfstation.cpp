@@ -6,6 +6,7 @@
 #include "localisation/ui/languageforms.h"
 #include "localisation/ui/localiseform.h"
 #include "platform/ui/devicemenu.h"
+#include "presentation/tffloat.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -55,6 +56,9 @@ TfStation::~TfStation()
 {
     // The jukebox's last words (the saves of its shut-down) are no longer the form's business.
     disconnect(jukebox_.get(), nullptr, this, nullptr);
+    // A bar still open here was never closed (no shut-down ran): it goes without a word.
+    delete fFloat.data();
+    delete closingFloat_.data();
     jukebox_->Player().OnMenuClicked = nullptr;
     jukebox_->CloseAllowed = nullptr;
     jukebox_.reset();
@@ -79,10 +83,14 @@ void TfStation::ConnectJukebox()
     connect(&j, &TJukebox::preferencesApplied, this, &TfStation::Localise);
     connect(&j, &TJukebox::cloakedChanged, this, [this] { hide(); });
     connect(&j, &TJukebox::started, this, [this] {
+        // The start-up's decision (the preference "FloatMode") is in "FloatShow" now.
+        if (jukebox_->GlobalState().FloatShow && !FloatbarExists()) ToggleFloatbar();
         if (tiStation) tiStation->show();
     });
     connect(&j, &TJukebox::shuttingDown, this, [this] {
         if (tiStation) tiStation->hide();
+        // Closed while shutting down, the bar comes back at the next start.
+        if (fFloat) fFloat->close();
     });
     auto *editors = new TLibraryEditors(j, this);
     connect(&j, &TJukebox::actionRequested, this, [this, editors](TStationAction action) {
@@ -257,6 +265,31 @@ QAction *TfStation::Action(TStationAction action) const
         return aHelpTopics;
     }
     return nullptr;
+}
+
+void TfStation::PopupTitlesAt(const QPoint &)
+{
+    // The popup lists come with the display window.
+}
+
+bool TfStation::FloatbarExists() const
+{
+    return !fFloat.isNull();
+}
+
+void TfStation::ToggleFloatbar()
+{
+    if (fFloat) {
+        fFloat->close();
+        return;
+    }
+    fFloat = new TfFloat(*this);
+    // A closed bar is gone from the slot at once; it frees itself next.
+    connect(fFloat, &TfFloat::closed, this, [this] {
+        closingFloat_ = fFloat;
+        fFloat.clear();
+    });
+    fFloat->show();
 }
 
 void TfStation::CloseForSignal()

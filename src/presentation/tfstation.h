@@ -23,6 +23,7 @@
 
 class QSystemTrayIcon;
 class TTimerSource;
+class TfFloat;
 
 class TfStation : public QWidget {
     Q_OBJECT
@@ -51,6 +52,13 @@ public:
 
     QAction *Action(TStationAction action) const;
 
+    // The titles' popup list, its top-left corner at the given point of the screen.
+    void PopupTitlesAt(const QPoint &topLeft);
+
+    // The floating bar's slot.
+    bool FloatbarExists() const;
+    void ToggleFloatbar();
+
 private:
     void CreateActions();
     void CreateTray();
@@ -67,4 +75,7 @@ private:
     QPointer<QMenu> reopenMenu_;
     QSystemTrayIcon *tiStation = nullptr;
     QMenu *pmTray = nullptr;
+    QPointer<TfFloat> fFloat;
+    // A closed bar on its way out (it frees itself from the event loop).
+    QPointer<TfFloat> closingFloat_;
 };
