@@ -7,6 +7,7 @@
 #include "platform/audio/audiooutput.h"
 #include "platform/mci/mcilayer.h"
 #include "platform/midi/synthpool.h"
+#include "platform/mpris/mprisservice.h"
 #include "platform/system/displayprobe.h"
 #include "platform/system/instancelock.h"
 #include "platform/system/messageservice.h"
@@ -109,8 +110,12 @@ int main(int argc, char *argv[])
     THandoffReceiver receiver(jukebox);
     instance.attach(receiver);
     station->StartUp(commandLine);
+    // The desktop's media controls reach the jukebox when there is a session bus.
+    auto mpris = std::make_unique<TMprisService>(jukebox);
+    mpris->Start();
     QTimer::singleShot(0, station.get(), &TfStation::FirstShow);
     const int status = app.exec();
+    mpris.reset();
     station.reset();
     instance.release();
     return status;

@@ -236,6 +236,8 @@ QProcessEnvironment TProgramTest::Environment(const QString &wav) const
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     environment.insert(QStringLiteral("TONARIA_SOUNDFONT"),
                        QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"));
+    // No session bus unless the test starts its own.
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     return environment;
 }
 
