@@ -128,6 +128,8 @@ TEST_F(ProgramOptionsTest, WithoutAnyDisplayItPlaysHeadlessAndSaysSo)
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     const QString err = QString::fromUtf8(process.readAllStandardError());
+    // That one line and nothing else: no session bus is no news either.
+    EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();
     EXPECT_TRUE(err.startsWith(QStringLiteral("tonaria: no X or Wayland display")))
         << err.toStdString();
     const TRecording recording = ReadRecording(wav);

@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+
 TMprisService::TMprisService(TJukebox &jukebox) : jukebox_(jukebox)
 {
     new TMprisRootAdaptor(this);

@@ -10,6 +10,8 @@
 #include <QDBusObjectPath>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 QString StatusOf(TJukebox &jukebox)
