@@ -1,11 +1,14 @@
 // The program's entry: a first start becomes the running instance (splash, station, event loop);
 // a second start hands its command line to the running one and ends.
 #include "core/commandline.h"
+#include "core/devicelisting.h"
 #include "core/handoffreceiver.h"
 #include "core/singleinstance.h"
 #include "platform/audio/audiooutput.h"
 #include "platform/mci/mcilayer.h"
 #include "platform/midi/synthpool.h"
+#include "platform/mpris/mprisservice.h"
+#include "platform/system/displayprobe.h"
 #include "platform/system/instancelock.h"
 #include "platform/system/messageservice.h"
 #include "platform/system/terminationsignals.h"
@@ -14,6 +17,7 @@
 #include "presentation/tfstation.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QScreen>
 #include <QTimer>
@@ -23,14 +27,44 @@
 
 int main(int argc, char *argv[])
 {
-    // The command line is read before Qt takes out the options it knows: a file may be called
-    // "-style".
+    // The command line is the program's own: Qt is given none of it, so that a file after "--"
+    // may be called "-style" or "-platform".
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const TCommandLine commandLine = ParseCommandLine(arguments, QDir::currentPath());
 
-    QApplication app(argc, argv);
+    // Requests that are answered on the console, without the jukebox or a running instance.
+    switch (commandLine.request) {
+    case TCommandLine::Run:
+        break;
+    case TCommandLine::Help:
+        std::fputs(qUtf8Printable(CommandLineUsage()), stdout);
+        return 0;
+    case TCommandLine::Version:
+        std::fputs(qUtf8Printable(CommandLineVersion()), stdout);
+        return 0;
+    case TCommandLine::UnknownOption:
+        std::fprintf(stderr, "tonaria: unknown option \"%s\"\n%s",
+                     qUtf8Printable(commandLine.unknownOption), qUtf8Printable(CommandLineUsage()));
+        return 2;
+    case TCommandLine::Devices: {
+        int coreArgc = 1;
+        QCoreApplication core(coreArgc, argv);
+        std::fputs(qUtf8Printable(ListPlayerDevices()), stdout);
+        return 0;
+    }
+    }
+
+    // Without a display Qt would abort; the jukebox plays on without windows instead.
+    TDisplayProbe displayProbe;
+    if (displayProbe.ChooseHeadless())
+        std::fputs("tonaria: no X or Wayland display can be reached; playing without windows\n",
+                   stderr);
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    displayProbe.Release();
     QApplication::setApplicationName(QStringLiteral("Tonaria"));
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -76,8 +110,12 @@ int main(int argc, char *argv[])
     THandoffReceiver receiver(jukebox);
     instance.attach(receiver);
     station->StartUp(commandLine);
+    // The desktop's media controls reach the jukebox when there is a session bus.
+    auto mpris = std::make_unique<TMprisService>(jukebox);
+    mpris->Start();
     QTimer::singleShot(0, station.get(), &TfStation::FirstShow);
     const int status = app.exec();
+    mpris.reset();
     station.reset();
     instance.release();
     return status;

@@ -2,7 +2,8 @@
 // the machine allows. The WAV holds exactly the medium's length (plus, with --tail, that many
 // milliseconds of the synthesizer's release and reverb after the end).
 //
-//   tonaria-render [--rate 44100|48000] [--tail MS] INPUT OUTPUT.wav
+//   tonaria-render [--rate 44100|48000] [--tail MS] [--] INPUT OUTPUT.wav
+//   tonaria-render --help | --version
 
 #include "tonaria/mci.h"
 
@@ -22,10 +23,24 @@
 
 namespace {
 
+const char *const kUsage =
+    "Usage: tonaria-render [--rate 44100|48000] [--tail MS] [--] INPUT OUTPUT.wav\n"
+    "Plays a MIDI or sound file through Tonaria's sound system into a WAV file, as fast as the\n"
+    "machine allows.\n"
+    "\n"
+    "  --rate HZ     the sample rate of the WAV file: 44100 (the default) or 48000\n"
+    "  --tail MS     keep this many milliseconds (up to 60000) of the release and reverb\n"
+    "                after the end\n"
+    "  -h, --help    show this help and end\n"
+    "  --version     show the version and end\n"
+    "  --            end the options, so that INPUT may begin with \"-\"\n"
+    "\n"
+    "Exit status: 0 when the file was rendered, 1 when it could not be opened, played or\n"
+    "written, 2 for a wrong command line.\n";
+
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: tonaria-render [--rate 44100|48000] [--tail MS] INPUT OUTPUT.wav\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -56,12 +71,25 @@ bool truncateWav(const QString &path, std::int64_t frames)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // The arguments are read as given: Qt takes none of them for itself.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int coreArgc = 1;
+    QCoreApplication app(coreArgc, argv);
     int rate = TRenderAudioOutput::DefaultSampleRate;
     int tailMs = 0;
-    while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
+    while (!args.isEmpty() && args.first().startsWith(u'-')) {
         const QString option = args.takeFirst();
+        if (option == QStringLiteral("--")) break;
+        if (option == QStringLiteral("--help") || option == QStringLiteral("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (option == QStringLiteral("--version")) {
+            std::fputs("tonaria-render " TONARIA_VERSION "\n", stdout);
+            return 0;
+        }
         if (args.isEmpty()) return usage();
         bool ok = false;
         const int value = args.takeFirst().toInt(&ok);

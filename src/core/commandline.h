@@ -6,6 +6,11 @@
 // file name: "/home/me/song.mid" and "/song.mid" begin with "/" too and are files. Empty
 // arguments are skipped; files keep their order.
 //
+// Beside these, the options a Linux user types first: "--help" (or "-h"), "--version" and
+// "--devices" ask for something other than the jukebox; "--" ends them, so that "-x.mid" after
+// it is a file. Before "--", any other argument that begins with "-" (a lone "-" too) is an
+// unknown option and never a file. "/play" and "/close" keep their meaning after "--".
+//
 // Threads: any; a pure function.
 
 #include <QString>
@@ -19,9 +24,16 @@ struct TCommandLineItem {
 };
 
 struct TCommandLine {
+    // What the start asks for. The first unknown option wins over everything; else the first
+    // of "--help", "--version" and "--devices" given.
+    enum TRequest { Run, Help, Version, Devices, UnknownOption };
+    TRequest request = Run;
+    // The unknown option, as given (for UnknownOption only).
+    QString unknownOption;
+
     // The options and files in the order given.
     std::vector<TCommandLineItem> items;
-    // True when there was at least one argument, even an empty or unknown one.
+    // True when there was at least one argument, even an empty or unknown one ("--" is not one).
     bool hasArguments = false;
 
     QStringList files() const;
@@ -33,3 +45,8 @@ struct TCommandLine {
 // taken from `workingFolder` when one is given, and passed on whole: the files of a second
 // start reach the first instance, whose working folder is another.
 TCommandLine ParseCommandLine(const QStringList &arguments, const QString &workingFolder = {});
+
+// What "--help" prints: the switches, the options and the environment the program reads.
+QString CommandLineUsage();
+// What "--version" prints, one line.
+QString CommandLineVersion();

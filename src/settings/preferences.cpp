@@ -84,6 +84,7 @@ const TEntry kVisible[] = {
     {"FloatMode", TModeItem{&P::FloatMode, 0, 2}},
     {"FormMode", TModeItem{&P::FormMode, 0, 2}},
     {"Lang", TTextItem{&P::Lang, "English", true}},
+    {"NowPlayingNotices", TBoolItem{&P::NowPlayingNotices, false}},
     {"PauseDelay", TIntItem{&P::PauseDelay, 0, 0, 60000}},
     {"Reset", TBoolItem{&P::Reset, false}},
     {"ResetFile", TTextItem{&P::ResetFile, "", true}},

@@ -86,6 +86,8 @@ public:
     std::uint8_t FloatMode; // 0 as at the last run, 1 always show, 2 always hide
     std::uint8_t FormMode;  // likewise
     QString Lang;
+    // A desktop notice names each new title while the display window is hidden.
+    bool NowPlayingNotices;
     int PauseDelay;
     bool Reset;
     QString ResetFile;

@@ -54,3 +54,46 @@ TEST(HandoffCommandLine, AnyArgumentCountsAsArgumentsEvenWhenNothingIsLeft)
     EXPECT_TRUE(onlyEmpty.items.empty());
     EXPECT_FALSE(onlyEmpty.play());
 }
+
+TEST(HandoffCommandLine, DashOptionsAskForRequestsAndEndAtADoubleDash)
+{
+    struct TCase {
+        QStringList arguments;
+        TCommandLine::TRequest request;
+        QString unknown;
+        QStringList items;
+    };
+    const QString a = QStringLiteral("a.mid");
+    const TCase cases[] = {
+        {{QStringLiteral("--help"), a}, TCommandLine::Help, {}, {QStringLiteral("file:a.mid")}},
+        {{a, QStringLiteral("-h")}, TCommandLine::Help, {}, {QStringLiteral("file:a.mid")}},
+        {{QStringLiteral("--version"), QStringLiteral("--help")}, TCommandLine::Version, {}, {}},
+        {{QStringLiteral("--devices")}, TCommandLine::Devices, {}, {}},
+        // The first unknown option is reported, whatever else is asked.
+        {{QStringLiteral("--help"), QStringLiteral("--word"), QStringLiteral("-")},
+         TCommandLine::UnknownOption,
+         QStringLiteral("--word"),
+         {}},
+        {{QStringLiteral("-"), a},
+         TCommandLine::UnknownOption,
+         QStringLiteral("-"),
+         {QStringLiteral("file:a.mid")}},
+        {{QStringLiteral("-x.mid")}, TCommandLine::UnknownOption, QStringLiteral("-x.mid"), {}},
+        {{QStringLiteral("--HELP")}, TCommandLine::UnknownOption, QStringLiteral("--HELP"), {}},
+        // After "--" a dash is part of a name; the switches keep their meaning.
+        {{QStringLiteral("--"), QStringLiteral("-x.mid"), QStringLiteral("--help"),
+          QStringLiteral("--"), QStringLiteral("-"), QStringLiteral("/play")},
+         TCommandLine::Run,
+         {},
+         {QStringLiteral("file:-x.mid"), QStringLiteral("file:--help"), QStringLiteral("file:--"),
+          QStringLiteral("file:-"), QStringLiteral("play")}},
+    };
+    for (const TCase &c : cases) {
+        const TCommandLine line = ParseCommandLine(c.arguments);
+        EXPECT_EQ(line.request, c.request) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(line.unknownOption, c.unknown) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(kinds(line), c.items) << c.arguments.join(u' ').toStdString();
+    }
+    // A lone "--" asks for nothing: the start is like one without arguments.
+    EXPECT_FALSE(ParseCommandLine({QStringLiteral("--")}).hasArguments);
+}

@@ -226,10 +226,8 @@ void TProgramTest::TearDown()
         }
 }
 
-QProcess *TProgramTest::Launch(const QStringList &arguments, const QString &wav)
+QProcessEnvironment TProgramTest::Environment(const QString &wav) const
 {
-    auto *process = new QProcess;
-    processes.emplace_back(process);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("TONARIA_AUDIO"),
@@ -239,7 +237,21 @@ QProcess *TProgramTest::Launch(const QStringList &arguments, const QString &wav)
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     environment.insert(QStringLiteral("TONARIA_SOUNDFONT"),
                        QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"));
+    // No session bus unless the test starts its own.
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    return environment;
+}
+
+QProcess *TProgramTest::Launch(const QStringList &arguments, const QString &wav,
+                               const std::function<void(QProcessEnvironment &)> &adjust,
+                               const QString &workingFolder)
+{
+    auto *process = new QProcess;
+    processes.emplace_back(process);
+    QProcessEnvironment environment = Environment(wav);
+    if (adjust) adjust(environment);
     process->setProcessEnvironment(environment);
+    if (!workingFolder.isEmpty()) process->setWorkingDirectory(workingFolder);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->start(Program(), arguments);
     EXPECT_TRUE(process->waitForStarted(5000));
@@ -290,8 +302,8 @@ bool TProgramTest::WaitForPassages(const QString &wav, const std::vector<int> &k
             const TRecording live = ReadLiveRecording(wav);
             const std::vector<TPassage> passages = FindPassages(live, keys);
             if (passages.size() < count) return false;
-            return silenceAfter <= 0 || (passages.size() == count &&
-                                         live.seconds - passages.back().end >= silenceAfter);
+            return silenceAfter <= 0 ||
+                   (passages.size() == count && live.seconds - passages.back().end >= silenceAfter);
         },
         timeoutMs, 100);
 }

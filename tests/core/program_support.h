@@ -57,9 +57,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the program with these arguments, its sound going to the WAV file `wav` (to no
-    // output when `wav` is empty).
-    QProcess *Launch(const QStringList &arguments, const QString &wav);
+    // The environment the program starts in: headless, this test's own folders, its sound
+    // going to the WAV file `wav` (to no output when `wav` is empty).
+    QProcessEnvironment Environment(const QString &wav) const;
+    // Starts the program with these arguments in Environment(wav), changed by `adjust` when
+    // given, in `workingFolder` when one is given.
+    QProcess *Launch(const QStringList &arguments, const QString &wav,
+                     const std::function<void(QProcessEnvironment &)> &adjust = {},
+                     const QString &workingFolder = {});
     // The executable started: the one built with the tests, or TONARIA_TEST_PROGRAM when set.
     static QString Program();
     // The system album's title files as the program left them.
@@ -71,8 +76,8 @@ protected:
     static bool WaitForSound(const QString &wav, qint64 bytes, int timeoutMs);
     // Waits until the live recording shows at least `count` passages of `keys`, the last of them
     // followed by `silenceAfter` seconds of silence when that is above 0.
-    static bool WaitForPassages(const QString &wav, const std::vector<int> &keys,
-                                std::size_t count, int timeoutMs, double silenceAfter = 0);
+    static bool WaitForPassages(const QString &wav, const std::vector<int> &keys, std::size_t count,
+                                int timeoutMs, double silenceAfter = 0);
     // The private folder the program uses for its scratch files (package members).
     QString TempFolder() const;
 

@@ -1,5 +1,5 @@
-#include "settings/ui/fontconversion.h"
 #include "settings/preferences.h"
+#include "settings/ui/fontconversion.h"
 #include "support/testenv.h"
 
 #include <QFile>
@@ -28,7 +28,8 @@ QByteArray stored(TPreferences prefs, int curAlbum)
 void changeEverything(TPreferences &p)
 {
     p.AllowFly = p.APMActive = p.APMFall = p.AutoOpenTitle = p.AutoSnap = false;
-    p.DisplayFlag = p.Reset = p.SUProxy = p.SURemind = p.TimeSwap = p.PrefCloaked = true;
+    p.DisplayFlag = p.NowPlayingNotices = p.Reset = p.SUProxy = p.SURemind = p.TimeSwap =
+        p.PrefCloaked = true;
     p.SUAuto = p.SUAutoIfConnected = p.FloatShow = false;
     p.APMInterval = 50, p.APMFallInterval = 200, p.PauseDelay = 1500, p.QuickNumber = 500;
     p.CTitleCaption = 0x80000005, p.CPrimaryTime = 0x00123456, p.CSecondaryTime = 1;
@@ -98,7 +99,8 @@ TEST(Preferences, SaveWritesEveryValueAsPrivateTextAndReadsBackTheSame)
             "AllowFly APMActive APMInterval APMFall APMFallInterval AutoOpenTitle AutoSnap "
             "CTitleCaption CPrimaryTime CSecondaryTime CTotalTime CPositionBar CFloatbarCaption "
             "CFloatbarTime DisplayFlag FBSkip FBInt FBDec FFSkip FFInt FFDec FloatMode FormMode "
-            "Lang PauseDelay Reset ResetFile SUAuto SUAutoIfConnected SUProxy SUProxyServer "
+            "Lang NowPlayingNotices PauseDelay Reset ResetFile SUAuto SUAutoIfConnected SUProxy "
+            "SUProxyServer "
             "SUProxyPort "
             "SUProxyUsername SUProxyPassword SURemind ThemeName TimeSwap TitlesGutter QuickNumber")
             .split(u' ');
