@@ -22,7 +22,9 @@
 #include <memory>
 
 class QSystemTrayIcon;
+class TNewsCheck;
 class TTimerSource;
+class TfRozedAdivid;
 
 class TfStation : public QWidget {
     Q_OBJECT
@@ -51,6 +53,12 @@ public:
 
     QAction *Action(TStationAction action) const;
 
+    // The news manager and the news check.
+    void ShowNewsManager();
+    void CheckNewsNow();
+    TNewsCheck &NewsCheck() const { return *news_; }
+    TfRozedAdivid *NewsManager() const;
+
 private:
     void CreateActions();
     void CreateTray();
@@ -64,6 +72,8 @@ private:
     void OpenFromDeviceMenu(TSPDeviceInfo *device);
 
     std::unique_ptr<TJukebox> jukebox_;
+    std::unique_ptr<TNewsCheck> news_;
+    QPointer<TfRozedAdivid> fRozedAdivid;
     QPointer<QMenu> reopenMenu_;
     QSystemTrayIcon *tiStation = nullptr;
     QMenu *pmTray = nullptr;
