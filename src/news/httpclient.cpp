@@ -41,8 +41,7 @@ QString FailureText(THttpResponseParser::TFailure failure, const THttpResponsePa
     case F::BadHeader:
         return QStringLiteral("The server's answer has a malformed or incomplete header");
     case F::TooLarge:
-        return QStringLiteral("The document is larger than %1 bytes")
-            .arg(parser.Limits().MaxBody);
+        return QStringLiteral("The document is larger than %1 bytes").arg(parser.Limits().MaxBody);
     case F::Truncated:
         return QStringLiteral("The connection ended before the whole document arrived");
     }
@@ -104,7 +103,8 @@ QByteArray THttpClient::RequestBytes(const QUrl &url) const
     if (path.isEmpty()) path = "/";
     if (url.hasQuery()) path += '?' + url.query(QUrl::FullyEncoded).toLatin1();
     // The host as the URL names it: with its port when the URL gives one.
-    const QByteArray host = url.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1();
+    const QByteArray host =
+        url.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1();
     QByteArray request;
     if (proxyHost_.isEmpty()) {
         request = "GET " + path + " HTTP/1.0\r\nHost: " + host + "\r\n";
@@ -137,12 +137,10 @@ bool THttpClient::Get(const QUrl &url)
     }
     socket_ = std::make_unique<QTcpSocket>();
     socket_->setProxy(QNetworkProxy::NoProxy);
-    connect(socket_.get(), &QAbstractSocket::stateChanged, this,
-            &THttpClient::SocketStateChanged);
+    connect(socket_.get(), &QAbstractSocket::stateChanged, this, &THttpClient::SocketStateChanged);
     connect(socket_.get(), &QAbstractSocket::connected, this, &THttpClient::SocketConnected);
     connect(socket_.get(), &QIODevice::readyRead, this, &THttpClient::SocketReadyRead);
-    connect(socket_.get(), &QAbstractSocket::disconnected, this,
-            &THttpClient::SocketDisconnected);
+    connect(socket_.get(), &QAbstractSocket::disconnected, this, &THttpClient::SocketDisconnected);
     connect(socket_.get(), &QAbstractSocket::errorOccurred, this, &THttpClient::SocketError);
     SetState(THttpState::DnsLookupInitiating);
     Rearm();

@@ -49,14 +49,14 @@ QString HttpStateName(THttpState state);
 // The client's error codes, as logged in "Request done. Error code: N.".
 enum class THttpError {
     None = 0,
-    Busy = 1,          // a request is already running
-    BadUrl = 2,        // not an http URL with a host
-    Network = 3,       // the connection failed or broke; ErrorText() has the system's reason
-    NoResponse = 4,    // the server closed without answering
-    BadResponse = 5,   // a malformed status line or header
-    TooLarge = 6,      // more than the bound on the document
-    Truncated = 7,     // the connection ended before Content-Length was reached
-    TimedOut = 8,      // nothing arrived for longer than the timeout
+    Busy = 1,        // a request is already running
+    BadUrl = 2,      // not an http URL with a host
+    Network = 3,     // the connection failed or broke; ErrorText() has the system's reason
+    NoResponse = 4,  // the server closed without answering
+    BadResponse = 5, // a malformed status line or header
+    TooLarge = 6,    // more than the bound on the document
+    Truncated = 7,   // the connection ended before Content-Length was reached
+    TimedOut = 8,    // nothing arrived for longer than the timeout
 };
 
 class THttpClient : public QObject {

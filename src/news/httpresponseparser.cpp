@@ -18,8 +18,10 @@ bool IsBlank(char c)
 QByteArrayView Trimmed(QByteArrayView text)
 {
     qsizetype begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
     return text.sliced(begin, end - begin);
 }
 
@@ -86,9 +88,11 @@ void THttpResponseParser::TakeStatusLine(QByteArrayView line)
     // "HTTP/" version, one or more blanks, three digits, then the end or a blank and the reason.
     if (!line.startsWith("HTTP/")) return Fail(TFailure::BadStatusLine);
     qsizetype pos = 5;
-    while (pos < line.size() && !IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && !IsBlank(line[pos]))
+        ++pos;
     if (pos == 5 || pos >= line.size()) return Fail(TFailure::BadStatusLine);
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && IsBlank(line[pos]))
+        ++pos;
     if (line.size() - pos < 3) return Fail(TFailure::BadStatusLine);
     for (qsizetype i = pos; i < pos + 3; ++i)
         if (!IsDigit(line[i])) return Fail(TFailure::BadStatusLine);

@@ -26,15 +26,15 @@ public:
     enum class TFailure { None, NoResponse, BadStatusLine, BadHeader, TooLarge, Truncated };
 
     struct TLimits {
-        qsizetype MaxLine = 8 * 1024;        // one status or header line
-        qsizetype MaxHeader = 64 * 1024;     // the whole header
-        qsizetype MaxBody = 1024 * 1024;     // the document
+        qsizetype MaxLine = 8 * 1024;    // one status or header line
+        qsizetype MaxHeader = 64 * 1024; // the whole header
+        qsizetype MaxBody = 1024 * 1024; // the document
     };
 
     // What one block brought.
     struct TFeedResult {
-        bool HeaderEnded = false;  // the empty line that ends the header was in this block
-        qsizetype BodyBytes = 0;   // body bytes taken from this block
+        bool HeaderEnded = false; // the empty line that ends the header was in this block
+        qsizetype BodyBytes = 0;  // body bytes taken from this block
     };
 
     THttpResponseParser() = default;

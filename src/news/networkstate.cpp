@@ -5,8 +5,8 @@
 bool NetworkConnectionUp()
 {
     QNetworkInformation *info = QNetworkInformation::instance();
-    if (!info && QNetworkInformation::loadBackendByFeatures(
-                     QNetworkInformation::Feature::Reachability))
+    if (!info &&
+        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
         info = QNetworkInformation::instance();
     if (!info) return true;
     const auto reachability = info->reachability();

@@ -21,11 +21,8 @@ QString NewsLogLine(const QString &text, const QString &lastResponse, const QStr
 }
 
 TNewsCheck::TNewsCheck(TPreferences &preferences, const QString &newsFolder, QObject *parent)
-    : QObject(parent),
-      ConnectionUp(NetworkConnectionUp),
-      preferences_(preferences),
-      newsFolder_(newsFolder),
-      url_(NewsUrl())
+    : QObject(parent), ConnectionUp(NetworkConnectionUp), preferences_(preferences),
+      newsFolder_(newsFolder), url_(NewsUrl())
 {
     connect(&client_, &THttpClient::notice, this, &TNewsCheck::ClientNotice);
     connect(&client_, &THttpClient::requestDone, this, &TNewsCheck::RequestDone);
@@ -131,9 +128,9 @@ bool TNewsCheck::StoreNews(const QString &path, const QByteArray &bytes)
             reason = QStringLiteral("The folder \"%1\" cannot be made.").arg(newsFolder_);
         else if (WriteFileAtomically(path, bytes, reason))
             return true;
-        const int answer = ShowMessageText(
-            QStringLiteral("Error loading \"%1\".\n\n%2").arg(path, reason),
-            MB_ICONERROR | MB_RETRYCANCEL);
+        const int answer =
+            ShowMessageText(QStringLiteral("Error loading \"%1\".\n\n%2").arg(path, reason),
+                            MB_ICONERROR | MB_RETRYCANCEL);
         if (answer != IDRETRY) return false;
     }
 }

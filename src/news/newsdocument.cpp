@@ -41,8 +41,8 @@ QString TNewsDocument::StoredFileName() const
 QString SafeNewsBaseName(const QString &value)
 {
     // Only the part after the last separator of either kind; a NUL would cut the name short.
-    const qsizetype cut = std::max(value.lastIndexOf(QLatin1Char('/')),
-                                   value.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut =
+        std::max(value.lastIndexOf(QLatin1Char('/')), value.lastIndexOf(QLatin1Char('\\')));
     QString name = value.mid(cut + 1);
     name.remove(QChar(0));
     return name;

@@ -94,8 +94,18 @@ TEST(HttpResponseParser, EveryBlockBoundaryGivesTheSameResult)
 // A response taken apart and put together wrongly: bytes flipped, dropped, doubled or cut.
 QByteArray Mutate(QByteArray bytes, QRandomGenerator &random)
 {
-    static const QByteArray pieces[] = {"\r", "\n", "\r\n", "\r\n\r\n", ":", " ", "HTTP/",
-                                        "Content-Length: ", "999999999", "-", QByteArray(1, '\0'), "\xff"};
+    static const QByteArray pieces[] = {"\r",
+                                        "\n",
+                                        "\r\n",
+                                        "\r\n\r\n",
+                                        ":",
+                                        " ",
+                                        "HTTP/",
+                                        "Content-Length: ",
+                                        "999999999",
+                                        "-",
+                                        QByteArray(1, '\0'),
+                                        "\xff"};
     const int edits = int(random.bounded(1, 8));
     for (int i = 0; i < edits; ++i) {
         const qsizetype at = bytes.isEmpty() ? 0 : random.bounded(qsizetype(bytes.size()));
@@ -140,7 +150,8 @@ TEST(HttpResponseParser, MutatedResponsesInRandomBlocksStayWithinBounds)
         THttpResponseParser parser(limits);
         for (qsizetype pos = 0; pos < response.size();) {
             const qsizetype block = random.bounded(qsizetype(1), qsizetype(24));
-            parser.Feed(QByteArrayView(response).sliced(pos, std::min(block, response.size() - pos)));
+            parser.Feed(
+                QByteArrayView(response).sliced(pos, std::min(block, response.size() - pos)));
             pos += block;
         }
         parser.Finish();

@@ -69,8 +69,8 @@ void TLocalHttpProxy::Serve()
             const QUrl target(QString::fromLatin1(words.value(1)));
             auto *upstream = new QTcpSocket(client);
             connect(upstream, &QAbstractSocket::connected, upstream, [upstream, target] {
-                upstream->write("GET " + target.path().toLatin1() + " HTTP/1.0\r\nHost: " +
-                                target.authority().toLatin1() + "\r\n\r\n");
+                upstream->write("GET " + target.path().toLatin1() +
+                                " HTTP/1.0\r\nHost: " + target.authority().toLatin1() + "\r\n\r\n");
             });
             connect(upstream, &QIODevice::readyRead, client,
                     [upstream, client] { client->write(upstream->readAll()); });

@@ -1,12 +1,12 @@
 // The news viewer offscreen: the files newest first, the shown row's date, link and message,
 // Delete for all but the newest, the reminder stored by OK; and the station opening it.
 #include "core/tonariaglobals.h"
+#include "news/localhttp.h"
 #include "news/newscheck.h"
 #include "news/ui/tfrozedadivid.h"
 #include "platform/system/messageservice.h"
 #include "playback/player_support.h"
 #include "presentation/tfstation.h"
-#include "news/localhttp.h"
 #include "settings/preferences.h"
 #include "support/drivenclock.h"
 #include "support/testenv.h"
@@ -189,7 +189,8 @@ TEST_F(NewsViewerTest, TheStationOpensTheViewerForTheReminderAndForNewNews)
     // The start-up's check brings news: the open viewer shows it first.
     ASSERT_TRUE(WaitUntil([&] { return Rows(*station.NewsManager()).size() == 2; }));
     EXPECT_EQ(Rows(*station.NewsManager()), QStringList({"fresh", "old"}));
-    EXPECT_TRUE(g.SUStatusLog.contains(QStringLiteral("--Automatic RozedAdivid at startup started--")));
+    EXPECT_TRUE(
+        g.SUStatusLog.contains(QStringLiteral("--Automatic RozedAdivid at startup started--")));
 
     station.NewsManager()->bOK->click();
     ASSERT_TRUE(WaitUntil([&] { return station.NewsManager() == nullptr; }));

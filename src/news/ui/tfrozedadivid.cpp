@@ -62,8 +62,7 @@ QUrl WebLink(const QString &text)
 
 } // namespace
 
-TfRozedAdivid::TfRozedAdivid(TPreferences &preferences, const QString &newsFolder,
-                             QWidget *parent)
+TfRozedAdivid::TfRozedAdivid(TPreferences &preferences, const QString &newsFolder, QWidget *parent)
     : QDialog(parent), preferences_(preferences), newsFolder_(newsFolder)
 {
     setObjectName(QStringLiteral("fRozedAdivid"));
@@ -142,12 +141,11 @@ void TfRozedAdivid::FillList()
     for (const QFileInfo &file : files) {
         const QString name = file.fileName();
         if (!name.endsWith(QLatin1String(".sun"), Qt::CaseInsensitive)) continue;
-        entries.push_back({name.left(name.lastIndexOf(QLatin1Char('.'))), file.filePath(),
-                           file.lastModified()});
+        entries.push_back(
+            {name.left(name.lastIndexOf(QLatin1Char('.'))), file.filePath(), file.lastModified()});
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const TEntry &a, const TEntry &b) {
-        return a.modified > b.modified;
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const TEntry &a, const TEntry &b) { return a.modified > b.modified; });
     lvNews->clear();
     for (const TEntry &entry : entries) {
         auto *item = new QTreeWidgetItem(lvNews, {entry.title});
