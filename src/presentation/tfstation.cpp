@@ -5,6 +5,8 @@
 #include "library/ui/libraryeditors.h"
 #include "localisation/ui/languageforms.h"
 #include "localisation/ui/localiseform.h"
+#include "news/newscheck.h"
+#include "news/ui/tfrozedadivid.h"
 #include "platform/ui/devicemenu.h"
 #include "presentation/tffloat.h"
 
@@ -41,7 +43,9 @@ constexpr TStationAction kAllActions[] = {
 
 TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSource *timers)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
-      jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, timers))
+      jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, timers)),
+      news_(std::make_unique<TNewsCheck>(jukebox_->GlobalState(),
+                                         jukebox_->GlobalState().SUFolder))
 {
     // Off the screen; the station is never shown.
     setObjectName(QStringLiteral("fStation"));
@@ -54,6 +58,9 @@ TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSourc
 
 TfStation::~TfStation()
 {
+    // The viewer works on the preferences, which go with the jukebox.
+    delete fRozedAdivid.data();
+    news_.reset();
     // The jukebox's last words (the saves of its shut-down) are no longer the form's business.
     disconnect(jukebox_.get(), nullptr, this, nullptr);
     // A bar still open here was never closed (no shut-down ran): it goes without a word.
@@ -81,6 +88,10 @@ void TfStation::ConnectJukebox()
         if (tiStation) tiStation->setToolTip(hint);
     });
     connect(&j, &TJukebox::preferencesApplied, this, &TfStation::Localise);
+    connect(&j, &TJukebox::preferencesApplied, news_.get(), &TNewsCheck::ApplyProxy);
+    // New news opens the viewer once the request has wound up.
+    connect(news_.get(), &TNewsCheck::newsStored, this, &TfStation::ShowNewsManager,
+            Qt::QueuedConnection);
     connect(&j, &TJukebox::cloakedChanged, this, [this] { hide(); });
     connect(&j, &TJukebox::started, this, [this] {
         // The start-up's decision (the preference "FloatMode") is in "FloatShow" now.
@@ -226,7 +237,37 @@ void TfStation::OpenFromDeviceMenu(TSPDeviceInfo *device)
 
 void TfStation::FirstShow()
 {
+    TTonariaGlobals &g = jukebox_->GlobalState();
+    const bool first = g.StartingUp;
     jukebox_->FinishStartUp();
+    if (!first) return;
+    // The reminder opens the viewer once; it has to be ticked again to repeat.
+    if (g.SURemind) {
+        g.SURemind = false;
+        ShowNewsManager();
+    }
+    news_->StartAutomatic();
+}
+
+void TfStation::ShowNewsManager()
+{
+    if (fRozedAdivid) {
+        fRozedAdivid->FillList();
+        fRozedAdivid->raise();
+        fRozedAdivid->activateWindow();
+        return;
+    }
+    TTonariaGlobals &g = jukebox_->GlobalState();
+    fRozedAdivid = new TfRozedAdivid(g, g.SUFolder);
+    fRozedAdivid->setAttribute(Qt::WA_DeleteOnClose);
+    fRozedAdivid->setWindowModality(Qt::ApplicationModal);
+    LocaliseForm(fRozedAdivid, false);
+    fRozedAdivid->show();
+}
+
+void TfStation::CheckNewsNow()
+{
+    news_->CheckNow();
 }
 
 void TfStation::ShowMainWindow()
@@ -306,4 +347,9 @@ void TfStation::CloseForSignal()
         return;
     }
     jukebox_->RequestClose();
+}
+
+TfRozedAdivid *TfStation::NewsManager() const
+{
+    return fRozedAdivid.data();
 }

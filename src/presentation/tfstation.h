@@ -22,8 +22,10 @@
 #include <memory>
 
 class QSystemTrayIcon;
+class TNewsCheck;
 class TTimerSource;
 class TfFloat;
+class TfRozedAdivid;
 
 class TfStation : public QWidget {
     Q_OBJECT
@@ -59,6 +61,12 @@ public:
     bool FloatbarExists() const;
     void ToggleFloatbar();
 
+    // The news manager and the news check.
+    void ShowNewsManager();
+    void CheckNewsNow();
+    TNewsCheck &NewsCheck() const { return *news_; }
+    TfRozedAdivid *NewsManager() const;
+
 private:
     void CreateActions();
     void CreateTray();
@@ -72,6 +80,8 @@ private:
     void OpenFromDeviceMenu(TSPDeviceInfo *device);
 
     std::unique_ptr<TJukebox> jukebox_;
+    std::unique_ptr<TNewsCheck> news_;
+    QPointer<TfRozedAdivid> fRozedAdivid;
     QPointer<QMenu> reopenMenu_;
     QSystemTrayIcon *tiStation = nullptr;
     QMenu *pmTray = nullptr;
