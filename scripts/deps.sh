@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev libsndfile1-dev libzip-dev libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zip
+  xvfb xauth xdotool imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do

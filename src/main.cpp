@@ -19,7 +19,22 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+
+namespace {
+
+// A skinned window places itself, which a native Wayland desktop does not allow: there the
+// program runs on X11 through XWayland when it can. A platform the user chose stays.
+void ChoosePlatform()
+{
+    if (std::getenv("QT_QPA_PLATFORM")) return;
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    const char *x11 = std::getenv("DISPLAY");
+    if (wayland && *wayland && x11 && *x11) qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -30,6 +45,7 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     const TCommandLine commandLine = ParseCommandLine(arguments, QDir::currentPath());
 
+    ChoosePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tonaria"));
     QApplication::setQuitOnLastWindowClosed(false);

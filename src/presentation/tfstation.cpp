@@ -1,10 +1,17 @@
 #include "presentation/tfstation.h"
 
+#include "core/displaytexts.h"
+#include "core/stationlists.h"
+#include "core/timersource.h"
 #include "core/tonariaglobals.h"
 #include "library/commatext.h"
 #include "localisation/ui/languageforms.h"
 #include "localisation/ui/localiseform.h"
 #include "platform/ui/devicemenu.h"
+#include "presentation/stationlistbox.h"
+#include "presentation/stationrowdelegate.h"
+#include "presentation/tfdisplay.h"
+#include "presentation/tpopuplistbox.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -13,6 +20,8 @@
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QUrl>
+
+#include <utility>
 
 namespace {
 
@@ -39,7 +48,8 @@ constexpr TStationAction kAllActions[] = {
 
 TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSource *timers)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
-      jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, timers))
+      timers_(timers ? *timers : SystemTimerSource()),
+      jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, &timers_))
 {
     // Off the screen; the station is never shown.
     setObjectName(QStringLiteral("fStation"));
@@ -47,6 +57,7 @@ TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSourc
     setAttribute(Qt::WA_DontShowOnScreen);
     CreateActions();
     CreateTray();
+    CreatePopupLists();
     ConnectJukebox();
 }
 
@@ -54,6 +65,15 @@ TfStation::~TfStation()
 {
     // The jukebox's last words (the saves of its shut-down) are no longer the form's business.
     disconnect(jukebox_.get(), nullptr, this, nullptr);
+    if (fDisplay) {
+        fDisplay->StorePosition();
+        delete fDisplay.data();
+    }
+    // The popups give their lists back while the station is still whole.
+    for (TPopupListBox *plb : {plbTitles, plbPrograms, plbAlbums}) {
+        plb->OnDeactivate = nullptr;
+        delete plb;
+    }
     jukebox_->Player().OnMenuClicked = nullptr;
     jukebox_->CloseAllowed = nullptr;
     jukebox_.reset();
@@ -76,12 +96,33 @@ void TfStation::ConnectJukebox()
         if (tiStation) tiStation->setToolTip(hint);
     });
     connect(&j, &TJukebox::preferencesApplied, this, &TfStation::Localise);
-    connect(&j, &TJukebox::cloakedChanged, this, [this] { hide(); });
+    connect(&j, &TJukebox::cloakedChanged, this, &TfStation::FollowCloaked);
+    connect(&j, &TJukebox::closeDisplayRequested, this, &TfStation::FreeDisplay);
+    connect(&j, &TJukebox::popupCloseRequested, this, [this](TStationList list) {
+        PopupBox(list)->Deactivate();
+    });
     connect(&j, &TJukebox::started, this, [this] {
+        const TTonariaGlobals &g = jukebox_->GlobalState();
+        plbTitles->BoxWidth = g.plbTitlesBoxWidth;
+        plbTitles->BoxHeight = g.plbTitlesBoxHeight;
+        plbPrograms->BoxWidth = g.plbProgramsBoxWidth;
+        plbPrograms->BoxHeight = g.plbProgramsBoxHeight;
+        plbAlbums->BoxWidth = g.plbAlbumsBoxWidth;
+        plbAlbums->BoxHeight = g.plbAlbumsBoxHeight;
         if (tiStation) tiStation->show();
     });
     connect(&j, &TJukebox::shuttingDown, this, [this] {
         if (tiStation) tiStation->hide();
+        for (TPopupListBox *plb : {plbTitles, plbPrograms, plbAlbums})
+            plb->Deactivate();
+        TTonariaGlobals &g = jukebox_->GlobalState();
+        g.plbTitlesBoxWidth = plbTitles->BoxWidth;
+        g.plbTitlesBoxHeight = plbTitles->BoxHeight;
+        g.plbProgramsBoxWidth = plbPrograms->BoxWidth;
+        g.plbProgramsBoxHeight = plbPrograms->BoxHeight;
+        g.plbAlbumsBoxWidth = plbAlbums->BoxWidth;
+        g.plbAlbumsBoxHeight = plbAlbums->BoxHeight;
+        FreeDisplay();
     });
     connect(&j, &TJukebox::actionRequested, this, [this](TStationAction action) {
         if (action == TStationAction::aHelpTopics)
@@ -211,6 +252,92 @@ void TfStation::OpenFromDeviceMenu(TSPDeviceInfo *device)
         text = JoinCommaText(names);
     }
     jukebox_->OpenFiles(text, device);
+}
+
+void TfStation::CreatePopupLists()
+{
+    TStationLists &lists = jukebox_->Lists();
+    const std::pair<TStationList, const char *> kinds[] = {
+        {TStationList::Titles, "plbTitles"},
+        {TStationList::Programs, "plbPrograms"},
+        {TStationList::Albums, "plbAlbums"}};
+    for (const auto &[list, name] : kinds) {
+        auto *box = new TStationListBox(lists, list, this);
+        box->setItemDelegate(new TStationRowDelegate(jukebox_->GlobalState(), list, box));
+        box->hide();
+        auto *plb = new TPopupListBox(this);
+        plb->setObjectName(QLatin1String(name));
+        plb->BoxWidth = 299;
+        plb->BoxHeight = 232;
+        plb->MinBoxWidth = 128;
+        plb->MinBoxHeight = 64;
+        plb->SetBox(box);
+        plb->OnDeactivate = [this] { jukebox_->Lists().PopupClosed(); };
+        (list == TStationList::Titles ? lbTitles : list == TStationList::Programs ? lbPrograms
+                                                                                  : lbAlbums) =
+            box;
+        (list == TStationList::Titles ? plbTitles : list == TStationList::Programs ? plbPrograms
+                                                                                   : plbAlbums) =
+            plb;
+    }
+}
+
+TPopupListBox *TfStation::PopupBox(TStationList list) const
+{
+    switch (list) {
+    case TStationList::Titles:
+        return plbTitles;
+    case TStationList::Programs:
+        return plbPrograms;
+    case TStationList::Albums:
+        return plbAlbums;
+    }
+    return plbTitles;
+}
+
+void TfStation::PopupListAt(TStationList list, const QPoint &topLeft)
+{
+    // Any popup showing closes first: its closing empties the lists filled here.
+    for (TPopupListBox *plb : {plbTitles, plbPrograms, plbAlbums})
+        plb->Deactivate();
+    TStationLists &lists = jukebox_->Lists();
+    switch (list) {
+    case TStationList::Titles:
+        lists.TitlesPopupOpened();
+        break;
+    case TStationList::Programs:
+        lists.FillProgramsList();
+        break;
+    case TStationList::Albums:
+        lists.FillAlbumsList();
+        break;
+    }
+    PopupBox(list)->Popup(topLeft);
+}
+
+void TfStation::FollowCloaked(bool cloaked)
+{
+    hide();
+    if (cloaked) {
+        FreeDisplay();
+        return;
+    }
+    if (!fDisplay) fDisplay = new TfDisplay(*this, timers_);
+    fDisplay->show();
+    fDisplay->raise();
+    fDisplay->activateWindow();
+}
+
+void TfStation::FreeDisplay()
+{
+    if (!fDisplay) return;
+    TfDisplay *display = fDisplay;
+    fDisplay = nullptr;
+    display->StorePosition();
+    // The window stops taking the texts now; it goes once the event that closed it is over.
+    if (jukebox_->DisplayTexts().Display() == display) jukebox_->DisplayTexts().SetDisplay(nullptr);
+    display->hide();
+    display->deleteLater();
 }
 
 void TfStation::FirstShow()

@@ -13,6 +13,7 @@
 
 #include "core/commandline.h"
 #include "core/jukebox.h"
+#include "presentation/tfdisplay.h"
 
 #include <QAction>
 #include <QMenu>
@@ -22,6 +23,8 @@
 #include <memory>
 
 class QSystemTrayIcon;
+class TPopupListBox;
+class TStationListBox;
 class TTimerSource;
 
 class TfStation : public QWidget {
@@ -51,6 +54,25 @@ public:
 
     QAction *Action(TStationAction action) const;
 
+    // The display window while it exists (the program is not in the tray), else null.
+    TfDisplay *Display() const { return fDisplay; }
+    // The popup list boxes and the lists they lend.
+    TPopupListBox *plbTitles = nullptr, *plbPrograms = nullptr, *plbAlbums = nullptr;
+    TStationListBox *lbTitles = nullptr, *lbPrograms = nullptr, *lbAlbums = nullptr;
+    TPopupListBox *PopupBox(TStationList list) const;
+    // Pops a list up with its top-left corner at the point (screen coordinates); the programs
+    // and albums lists are filled first, the titles list selects the current title.
+    void PopupListAt(TStationList list, const QPoint &topLeft);
+    void PopupTitlesAt(const QPoint &topLeft) { PopupListAt(TStationList::Titles, topLeft); }
+
+    // The news manager comes later.
+    void ShowNewsManager() {}
+    void CheckNewsNow() {}
+
+    // The floating bar's slot.
+    bool FloatbarExists() const { return false; }
+    void ToggleFloatbar() {}
+
 private:
     void CreateActions();
     void CreateTray();
@@ -62,8 +84,13 @@ private:
     void Localise();
     void ShowMainWindow();
     void OpenFromDeviceMenu(TSPDeviceInfo *device);
+    void CreatePopupLists();
+    void FollowCloaked(bool cloaked);
+    void FreeDisplay();
 
+    TTimerSource &timers_;
     std::unique_ptr<TJukebox> jukebox_;
+    QPointer<TfDisplay> fDisplay;
     QPointer<QMenu> reopenMenu_;
     QSystemTrayIcon *tiStation = nullptr;
     QMenu *pmTray = nullptr;
