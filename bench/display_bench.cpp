@@ -68,8 +68,8 @@ QByteArray MidiBytes(int seconds)
     };
     QByteArray track("\x00\xC0\x00", 3);
     for (int i = 0; i < seconds * 2; ++i) {
-        track += QByteArray("\x00\x90\x3C\x64\x00\x90\x40\x64", 8);
-        track += var(440) + QByteArray("\x80\x3C\x00\x00\x80\x40\x00", 7) + var(40);
+        track += var(i ? 40 : 0) + QByteArray("\x90\x3C\x64\x00\x90\x40\x64", 7);
+        track += var(440) + QByteArray("\x80\x3C\x00\x00\x80\x40\x00", 7);
     }
     track += QByteArray("\x00\xFF\x2F\x00", 4);
     QByteArray file("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xE0", 14);

@@ -138,6 +138,20 @@ QFont FontOf(const TFontPref &pref, const QFont &base)
     return font;
 }
 
+// A time font too big for its label (the theme's panel is smaller than the font was chosen
+// for) is scaled down until a time fits, so that no digit is cut.
+QFont FitTime(QFont font, const QSize &room)
+{
+    const QString sample = QStringLiteral("00:00:00");
+    for (int i = 0; i < 40 && font.pointSizeF() > 4; ++i) {
+        const QFontMetrics metrics(font);
+        if (metrics.height() <= room.height() && metrics.horizontalAdvance(sample) <= room.width())
+            break;
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+    }
+    return font;
+}
+
 template <typename T> T *Named(QWidget *parent, const char *name)
 {
     auto *w = new T(parent);
@@ -481,11 +495,14 @@ void TfDisplay::ApplyPreferences()
         {tlTimeTotal, {&g.FTotalTime, g.CTotalTime}},
     };
     for (const auto &[label, look] : labels) {
-        label->setFont(FontOf(*look.first, font()));
+        const QFont chosen = FontOf(*look.first, font());
+        label->setFont(label == tlCaption ? chosen : FitTime(chosen, label->size()));
         label->SetFontColor(ColourToQColor(look.second, palette()));
     }
     tpbDisplay->SetColor(ColourToQColor(g.CPositionBar, palette()));
     LocaliseForm(this, false);
+    // The language file's caption of the form gives way to the title playing.
+    setWindowTitle(Jukebox().ApplicationTitle());
 }
 
 void TfDisplay::About()
