@@ -529,6 +529,8 @@ void TfDisplay::showEvent(QShowEvent *event)
     move(g.FormX, g.FormY);
     snapTimer_->Stop();
     Jukebox().ApplyPreferences();
+    // What was shown while the window did not exist is shown now.
+    g.UpdateDisplay();
     setAcceptDrops(true);
 }
 
