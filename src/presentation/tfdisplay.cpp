@@ -43,12 +43,12 @@ constexpr int kSnapDistance = 10;
 constexpr int kSnapDelayMs = 250;
 
 // The bitmap buttons, each at a place of its own until the theme moves it.
-struct TButtonSpec {
+struct TButtonPlace {
     const char *name;
     const char *hint;
     int x, y, w, h;
 };
-constexpr TButtonSpec kButtons[] = {
+constexpr TButtonPlace kButtons[] = {
     {"bbPower", "Power", 456, 8, 20, 20},
     {"bbHide", "Hide", 432, 8, 20, 20},
     {"bb1", "1", 368, 33, 38, 20},
@@ -236,11 +236,11 @@ TBmpBtn *TfDisplay::Button(const QString &name) const
 
 void TfDisplay::CreateComponents()
 {
-    for (const TButtonSpec &spec : kButtons) {
-        auto *b = Named<TBmpBtn>(this, spec.name);
-        b->setGeometry(spec.x, spec.y, spec.w, spec.h);
+    for (const TButtonPlace &place : kButtons) {
+        auto *b = Named<TBmpBtn>(this, place.name);
+        b->setGeometry(place.x, place.y, place.w, place.h);
         b->SetBmpIndices(0, 1, 2, 3, 0, 4);
-        if (spec.hint) b->setToolTip(QLatin1String(spec.hint));
+        if (place.hint) b->setToolTip(QLatin1String(place.hint));
     }
     for (const char *name : {"bbModeLoad", "bbModeStore"}) {
         TBmpBtn *b = Button(QLatin1String(name));

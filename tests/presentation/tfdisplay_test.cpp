@@ -8,6 +8,7 @@
 #include "presentation/skin/ttransparentlabel.h"
 #include "presentation/skin/ttransprogressbar.h"
 #include "presentation/stationlistbox.h"
+#include "presentation/stationrowdelegate.h"
 #include "presentation/tfdisplay.h"
 #include "presentation/tfstation.h"
 #include "presentation/titleedits.h"
@@ -285,6 +286,26 @@ TEST_F(DisplayTest, APopupListShowsBelowItsButtonClosesOnAClickOutsideAndKeepsIt
     QCoreApplication::processEvents();
     EXPECT_FALSE(plb.Activated());
     EXPECT_EQ(G().LoadedTitleCopy.FileName, Album().Titles[1]->FileName);
+}
+
+TEST_F(DisplayTest, TheListsMarkTheCurrentRowAndSeparateTheInternalProgramsAndTheSystemAlbum)
+{
+    Start();
+    CustomProgram();
+    struct Case {
+        TStationListBox *box;
+        int bold, separator;
+    };
+    const Case cases[] = {{station->lbTitles, 0, -1},
+                          {station->lbPrograms, 3, 3},
+                          {station->lbAlbums, G().CurrentAlbumIndex(), 1}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.box->objectName().toStdString());
+        auto *rows = qobject_cast<TStationRowDelegate *>(c.box->itemDelegate());
+        ASSERT_NE(rows, nullptr);
+        EXPECT_EQ(rows->BoldRow(), c.bold);
+        EXPECT_EQ(rows->SeparatorRow(), c.separator);
+    }
 }
 
 } // namespace
