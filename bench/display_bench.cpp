@@ -106,7 +106,9 @@ TPhase Measure(TCountingApplication &app, int seconds)
 
 void Report(const char *name, const TPhase &p)
 {
-    std::printf("%-26s %6d paints %9.2f ms painting (%5.2f %% of a core)  process CPU %6.2f %%\n",
+    // The paint time is wall time (on X it includes waiting for the server); the process CPU is
+    // what the machine spends.
+    std::printf("%-26s %6d paints %9.2f ms in paints (%5.2f %% of the time)  process CPU %6.2f %%\n",
                 name, p.paints, p.paintMs, p.paintPercent, p.cpuPercent);
 }
 
