@@ -108,8 +108,9 @@ void Report(const char *name, const TPhase &p)
 {
     // The paint time is wall time (on X it includes waiting for the server); the process CPU is
     // what the machine spends.
-    std::printf("%-26s %6d paints %9.2f ms in paints (%5.2f %% of the time)  process CPU %6.2f %%\n",
-                name, p.paints, p.paintMs, p.paintPercent, p.cpuPercent);
+    std::printf(
+        "%-26s %6d paints %9.2f ms in paints (%5.2f %% of the time)  process CPU %6.2f %%\n", name,
+        p.paints, p.paintMs, p.paintPercent, p.cpuPercent);
 }
 
 } // namespace

@@ -52,8 +52,7 @@ void TStationRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     const QRect row = option.rect;
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     const QPalette &palette = option.palette;
-    const QColor text =
-        palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     painter->save();
     if (selected) painter->fillRect(row, palette.color(QPalette::Highlight));
     QRect area = row.adjusted(1, 0, -1, 0);
@@ -64,8 +63,8 @@ void TStationRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     if (list_ == TStationList::Titles) {
         const int gutter = std::max(g_.TitlesGutter, 0);
         const QRect number(area.left(), area.top(), gutter, area.height());
-        const QString digits = QFontMetrics(font).elidedText(QString::number(index.row() + 1),
-                                                             Qt::ElideRight, gutter);
+        const QString digits =
+            QFontMetrics(font).elidedText(QString::number(index.row() + 1), Qt::ElideRight, gutter);
         painter->drawText(number, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, digits);
         painter->setPen(palette.color(QPalette::Light));
         const int x = area.left() + gutter + 2;
@@ -73,8 +72,9 @@ void TStationRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
         painter->setPen(text);
         area.setLeft(area.left() + gutter + 6);
     }
-    painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine |
-                                Qt::TextExpandTabs | Qt::TextDontClip,
+    painter->drawText(area,
+                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs |
+                          Qt::TextDontClip,
                       index.data().toString());
     if (index.row() == SeparatorRow()) {
         painter->setPen(palette.color(QPalette::Text));

@@ -363,8 +363,8 @@ void TfDisplay::ConnectButtons()
     BindAction("bbEditProgram", s.aEditPrograms);
     BindAction("bbEditAlbum", s.aEditAlbums);
     // The seek buttons run while held down; they take the actions' looks, not their clicks.
-    const std::pair<const char *, TSeekDirection> seeks[] = {
-        {"bbFB", TSeekDirection::Backward}, {"bbFF", TSeekDirection::Forward}};
+    const std::pair<const char *, TSeekDirection> seeks[] = {{"bbFB", TSeekDirection::Backward},
+                                                             {"bbFF", TSeekDirection::Forward}};
     for (const auto &[name, direction] : seeks) {
         TBmpBtn *b = Button(QLatin1String(name));
         QAction *action = direction == TSeekDirection::Backward ? s.aPlayFB : s.aPlayFF;
@@ -595,10 +595,8 @@ QPoint TfDisplay::SnappedPosition(const QRect &window, const QRect &screen)
     if (std::abs(window.left() - screen.left()) <= kSnapDistance) place.setX(screen.left());
     if (std::abs(window.top() - screen.top()) <= kSnapDistance) place.setY(screen.top());
     const int right = window.x() + window.width(), screenRight = screen.x() + screen.width();
-    if (std::abs(right - screenRight) <= kSnapDistance)
-        place.setX(screenRight - window.width());
-    const int bottom = window.y() + window.height(),
-              screenBottom = screen.y() + screen.height();
+    if (std::abs(right - screenRight) <= kSnapDistance) place.setX(screenRight - window.width());
+    const int bottom = window.y() + window.height(), screenBottom = screen.y() + screen.height();
     if (std::abs(bottom - screenBottom) <= kSnapDistance)
         place.setY(screenBottom - window.height());
     return place;

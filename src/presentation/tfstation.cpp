@@ -26,8 +26,7 @@
 namespace {
 
 // An action with its component name, caption and hint.
-QAction *MakeAction(QObject *owner, const char *name, const QString &caption,
-                    const QString &hint)
+QAction *MakeAction(QObject *owner, const char *name, const QString &caption, const QString &hint)
 {
     auto *action = new QAction(caption, owner);
     action->setObjectName(QLatin1String(name));
@@ -98,9 +97,8 @@ void TfStation::ConnectJukebox()
     connect(&j, &TJukebox::preferencesApplied, this, &TfStation::Localise);
     connect(&j, &TJukebox::cloakedChanged, this, &TfStation::FollowCloaked);
     connect(&j, &TJukebox::closeDisplayRequested, this, &TfStation::FreeDisplay);
-    connect(&j, &TJukebox::popupCloseRequested, this, [this](TStationList list) {
-        PopupBox(list)->Deactivate();
-    });
+    connect(&j, &TJukebox::popupCloseRequested, this,
+            [this](TStationList list) { PopupBox(list)->Deactivate(); });
     connect(&j, &TJukebox::started, this, [this] {
         const TTonariaGlobals &g = jukebox_->GlobalState();
         plbTitles->BoxWidth = g.plbTitlesBoxWidth;
@@ -156,8 +154,8 @@ void TfStation::CreateActions()
     aPlayRew = MakeAction(this, "aPlayRew", QStringLiteral("Rewind"), QStringLiteral("Rewind"));
     aPlayFB = MakeAction(this, "aPlayFB", QStringLiteral("Fast backward"),
                          QStringLiteral("Fast backward"));
-    aPlayFF = MakeAction(this, "aPlayFF", QStringLiteral("Fast forward"),
-                         QStringLiteral("Fast forward"));
+    aPlayFF =
+        MakeAction(this, "aPlayFF", QStringLiteral("Fast forward"), QStringLiteral("Fast forward"));
     aPlayNext = MakeAction(this, "aPlayNext", QStringLiteral("Next"), QStringLiteral("Next"));
     aMiscPref = MakeAction(this, "aMiscPref", QStringLiteral("Preferences..."),
                            QStringLiteral("Preferences..."));
@@ -246,8 +244,8 @@ void TfStation::OpenFromDeviceMenu(TSPDeviceInfo *device)
 {
     QString text;
     if (!device || device->IsAny || device->UsesFiles) {
-        const QStringList names = QFileDialog::getOpenFileNames(
-            nullptr, QStringLiteral("Open"), QString(), jukebox_->FileFilter());
+        const QStringList names = QFileDialog::getOpenFileNames(nullptr, QStringLiteral("Open"),
+                                                                QString(), jukebox_->FileFilter());
         if (names.isEmpty()) return;
         text = JoinCommaText(names);
     }
@@ -257,10 +255,9 @@ void TfStation::OpenFromDeviceMenu(TSPDeviceInfo *device)
 void TfStation::CreatePopupLists()
 {
     TStationLists &lists = jukebox_->Lists();
-    const std::pair<TStationList, const char *> kinds[] = {
-        {TStationList::Titles, "plbTitles"},
-        {TStationList::Programs, "plbPrograms"},
-        {TStationList::Albums, "plbAlbums"}};
+    const std::pair<TStationList, const char *> kinds[] = {{TStationList::Titles, "plbTitles"},
+                                                           {TStationList::Programs, "plbPrograms"},
+                                                           {TStationList::Albums, "plbAlbums"}};
     for (const auto &[list, name] : kinds) {
         auto *box = new TStationListBox(lists, list, this);
         box->setItemDelegate(new TStationRowDelegate(jukebox_->GlobalState(), list, box));
@@ -273,12 +270,12 @@ void TfStation::CreatePopupLists()
         plb->MinBoxHeight = 64;
         plb->SetBox(box);
         plb->OnDeactivate = [this] { jukebox_->Lists().PopupClosed(); };
-        (list == TStationList::Titles ? lbTitles : list == TStationList::Programs ? lbPrograms
-                                                                                  : lbAlbums) =
-            box;
-        (list == TStationList::Titles ? plbTitles : list == TStationList::Programs ? plbPrograms
-                                                                                   : plbAlbums) =
-            plb;
+        (list == TStationList::Titles     ? lbTitles
+         : list == TStationList::Programs ? lbPrograms
+                                          : lbAlbums) = box;
+        (list == TStationList::Titles     ? plbTitles
+         : list == TStationList::Programs ? plbPrograms
+                                          : plbAlbums) = plb;
     }
 }
 

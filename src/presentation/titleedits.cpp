@@ -27,8 +27,7 @@ bool AskRemove(const TTonariaGlobals &g)
 
 bool Holds(const TProgram &program, const TTitle *title)
 {
-    return std::find(program.Titles.begin(), program.Titles.end(), title) !=
-           program.Titles.end();
+    return std::find(program.Titles.begin(), program.Titles.end(), title) != program.Titles.end();
 }
 
 void Refill(TJukebox &jukebox)

@@ -210,7 +210,8 @@ TEST_F(DisplayTest, TheFirstStartCentresTheWindowAndTheNextRestoresIt)
     {
         TfDisplay &d = Start();
         const QRect area = d.screen()->geometry();
-        EXPECT_EQ(d.pos(), QPoint((area.width() - d.width()) / 2, (area.height() - d.height()) / 2));
+        EXPECT_EQ(d.pos(),
+                  QPoint((area.width() - d.width()) / 2, (area.height() - d.height()) / 2));
         d.move(40, 30);
         // Hidden to the tray: the window goes, the program stays.
         Click(d.Button("bbHide"));
@@ -273,9 +274,10 @@ TEST_F(DisplayTest, APopupListShowsBelowItsButtonClosesOnAClickOutsideAndKeepsIt
     plb.Popup(area.bottomRight());
     QCoreApplication::processEvents();
     const QWidgetList windows = QApplication::topLevelWidgets();
-    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                            [](QWidget *w) { return qobject_cast<TPLBForm *>(w) && w->isVisible(); }),
-              1);
+    EXPECT_EQ(
+        std::count_if(windows.begin(), windows.end(),
+                      [](QWidget *w) { return qobject_cast<TPLBForm *>(w) && w->isVisible(); }),
+        1);
     EXPECT_TRUE(area.contains(plb.Form()->geometry()));
     EXPECT_TRUE(station->lbTitles->isVisible());
 
