@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsndfile1-dev libzip-dev libasound2-dev libcdio-dev libcdio-paranoia-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zip
-  xvfb dbus playerctl
+  xvfb xauth xdotool imagemagick dbus playerctl
 )
 missing=()
 for p in "${packages[@]}"; do

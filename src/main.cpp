@@ -23,7 +23,24 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+
+namespace {
+
+// A skinned window places itself, which a native Wayland desktop does not allow: there the
+// program runs on X11 through XWayland when it can. A platform the user chose stays.
+void ChoosePlatform(TDisplayProbe &probe)
+{
+    const char *chosen = std::getenv("QT_QPA_PLATFORM");
+    if (chosen && *chosen) return;
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    const char *x11 = std::getenv("DISPLAY");
+    if (wayland && *wayland && x11 && *x11 && probe.XReachable())
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -61,6 +78,8 @@ int main(int argc, char *argv[])
     if (displayProbe.ChooseHeadless())
         std::fputs("tonaria: no X or Wayland display can be reached; playing without windows\n",
                    stderr);
+    else
+        ChoosePlatform(displayProbe);
 
     int qtArgc = 1;
     QApplication app(qtArgc, argv);

@@ -472,9 +472,9 @@ void TJukebox::QuickNumberKey(QChar digit)
     Guard([&] { Transport().QuickNumberKey(digit); });
 }
 
-void TJukebox::ClosePopup(TStationList)
+void TJukebox::ClosePopup(TStationList list)
 {
-    // The popup list boxes come with the display window.
+    emit popupCloseRequested(list);
 }
 
 void TJukebox::SetMovingContentsShown(bool shown)

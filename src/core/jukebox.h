@@ -173,6 +173,8 @@ signals:
     // The display window is to show (false) or go (true).
     void cloakedChanged(bool cloaked);
     void closeDisplayRequested();
+    // The popup list box showing the list is to close.
+    void popupCloseRequested(TStationList list);
     // A hint or enabled state of an action changed.
     void actionChanged(TStationAction action);
     void applicationTitleChanged(const QString &title);

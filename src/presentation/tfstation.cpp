@@ -1,5 +1,8 @@
 #include "presentation/tfstation.h"
 
+#include "core/displaytexts.h"
+#include "core/stationlists.h"
+#include "core/timersource.h"
 #include "core/tonariaglobals.h"
 #include "library/commatext.h"
 #include "library/ui/libraryeditors.h"
@@ -8,7 +11,11 @@
 #include "news/newscheck.h"
 #include "news/ui/tfrozedadivid.h"
 #include "platform/ui/devicemenu.h"
+#include "presentation/stationlistbox.h"
+#include "presentation/stationrowdelegate.h"
+#include "presentation/tfdisplay.h"
 #include "presentation/tffloat.h"
+#include "presentation/tpopuplistbox.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -18,11 +25,12 @@
 #include <QSystemTrayIcon>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 // An action with its component name, caption and hint.
-QAction *MakeAction(QObject *owner, const char *name, const QString &caption,
-                    const QString &hint)
+QAction *MakeAction(QObject *owner, const char *name, const QString &caption, const QString &hint)
 {
     auto *action = new QAction(caption, owner);
     action->setObjectName(QLatin1String(name));
@@ -43,7 +51,8 @@ constexpr TStationAction kAllActions[] = {
 
 TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSource *timers)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
-      jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, timers)),
+      timers_(timers ? *timers : SystemTimerSource()),
+      jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, &timers_)),
       news_(std::make_unique<TNewsCheck>(jukebox_->GlobalState(),
                                          jukebox_->GlobalState().SUFolder))
 {
@@ -53,6 +62,7 @@ TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSourc
     setAttribute(Qt::WA_DontShowOnScreen);
     CreateActions();
     CreateTray();
+    CreatePopupLists();
     ConnectJukebox();
 }
 
@@ -66,6 +76,15 @@ TfStation::~TfStation()
     // A bar still open here was never closed (no shut-down ran): it goes without a word.
     delete fFloat.data();
     delete closingFloat_.data();
+    if (fDisplay) {
+        fDisplay->StorePosition();
+        delete fDisplay.data();
+    }
+    // The popups give their lists back while the station is still whole.
+    for (TPopupListBox *plb : {plbTitles, plbPrograms, plbAlbums}) {
+        plb->OnDeactivate = nullptr;
+        delete plb;
+    }
     jukebox_->Player().OnMenuClicked = nullptr;
     jukebox_->CloseAllowed = nullptr;
     jukebox_.reset();
@@ -92,16 +111,36 @@ void TfStation::ConnectJukebox()
     // New news opens the viewer once the request has wound up.
     connect(news_.get(), &TNewsCheck::newsStored, this, &TfStation::ShowNewsManager,
             Qt::QueuedConnection);
-    connect(&j, &TJukebox::cloakedChanged, this, [this] { hide(); });
+    connect(&j, &TJukebox::cloakedChanged, this, &TfStation::FollowCloaked);
+    connect(&j, &TJukebox::closeDisplayRequested, this, &TfStation::FreeDisplay);
+    connect(&j, &TJukebox::popupCloseRequested, this,
+            [this](TStationList list) { PopupBox(list)->Deactivate(); });
     connect(&j, &TJukebox::started, this, [this] {
+        const TTonariaGlobals &g = jukebox_->GlobalState();
         // The start-up's decision (the preference "FloatMode") is in "FloatShow" now.
-        if (jukebox_->GlobalState().FloatShow && !FloatbarExists()) ToggleFloatbar();
+        if (g.FloatShow && !FloatbarExists()) ToggleFloatbar();
+        plbTitles->BoxWidth = g.plbTitlesBoxWidth;
+        plbTitles->BoxHeight = g.plbTitlesBoxHeight;
+        plbPrograms->BoxWidth = g.plbProgramsBoxWidth;
+        plbPrograms->BoxHeight = g.plbProgramsBoxHeight;
+        plbAlbums->BoxWidth = g.plbAlbumsBoxWidth;
+        plbAlbums->BoxHeight = g.plbAlbumsBoxHeight;
         if (tiStation) tiStation->show();
     });
     connect(&j, &TJukebox::shuttingDown, this, [this] {
         if (tiStation) tiStation->hide();
         // Closed while shutting down, the bar comes back at the next start.
         if (fFloat) fFloat->close();
+        for (TPopupListBox *plb : {plbTitles, plbPrograms, plbAlbums})
+            plb->Deactivate();
+        TTonariaGlobals &g = jukebox_->GlobalState();
+        g.plbTitlesBoxWidth = plbTitles->BoxWidth;
+        g.plbTitlesBoxHeight = plbTitles->BoxHeight;
+        g.plbProgramsBoxWidth = plbPrograms->BoxWidth;
+        g.plbProgramsBoxHeight = plbPrograms->BoxHeight;
+        g.plbAlbumsBoxWidth = plbAlbums->BoxWidth;
+        g.plbAlbumsBoxHeight = plbAlbums->BoxHeight;
+        FreeDisplay();
     });
     auto *editors = new TLibraryEditors(j, this);
     connect(&j, &TJukebox::actionRequested, this, [this, editors](TStationAction action) {
@@ -137,8 +176,8 @@ void TfStation::CreateActions()
     aPlayRew = MakeAction(this, "aPlayRew", QStringLiteral("Rewind"), QStringLiteral("Rewind"));
     aPlayFB = MakeAction(this, "aPlayFB", QStringLiteral("Fast backward"),
                          QStringLiteral("Fast backward"));
-    aPlayFF = MakeAction(this, "aPlayFF", QStringLiteral("Fast forward"),
-                         QStringLiteral("Fast forward"));
+    aPlayFF =
+        MakeAction(this, "aPlayFF", QStringLiteral("Fast forward"), QStringLiteral("Fast forward"));
     aPlayNext = MakeAction(this, "aPlayNext", QStringLiteral("Next"), QStringLiteral("Next"));
     aMiscPref = MakeAction(this, "aMiscPref", QStringLiteral("Preferences..."),
                            QStringLiteral("Preferences..."));
@@ -227,12 +266,97 @@ void TfStation::OpenFromDeviceMenu(TSPDeviceInfo *device)
 {
     QString text;
     if (!device || device->IsAny || device->UsesFiles) {
-        const QStringList names = QFileDialog::getOpenFileNames(
-            nullptr, QStringLiteral("Open"), QString(), jukebox_->FileFilter());
+        const QStringList names = QFileDialog::getOpenFileNames(nullptr, QStringLiteral("Open"),
+                                                                QString(), jukebox_->FileFilter());
         if (names.isEmpty()) return;
         text = JoinCommaText(names);
     }
     jukebox_->OpenFiles(text, device);
+}
+
+void TfStation::CreatePopupLists()
+{
+    TStationLists &lists = jukebox_->Lists();
+    const std::pair<TStationList, const char *> kinds[] = {{TStationList::Titles, "plbTitles"},
+                                                           {TStationList::Programs, "plbPrograms"},
+                                                           {TStationList::Albums, "plbAlbums"}};
+    for (const auto &[list, name] : kinds) {
+        auto *box = new TStationListBox(lists, list, this);
+        box->setItemDelegate(new TStationRowDelegate(jukebox_->GlobalState(), list, box));
+        box->hide();
+        auto *plb = new TPopupListBox(this);
+        plb->setObjectName(QLatin1String(name));
+        plb->BoxWidth = 299;
+        plb->BoxHeight = 232;
+        plb->MinBoxWidth = 128;
+        plb->MinBoxHeight = 64;
+        plb->SetBox(box);
+        plb->OnDeactivate = [this] { jukebox_->Lists().PopupClosed(); };
+        (list == TStationList::Titles     ? lbTitles
+         : list == TStationList::Programs ? lbPrograms
+                                          : lbAlbums) = box;
+        (list == TStationList::Titles     ? plbTitles
+         : list == TStationList::Programs ? plbPrograms
+                                          : plbAlbums) = plb;
+    }
+}
+
+TPopupListBox *TfStation::PopupBox(TStationList list) const
+{
+    switch (list) {
+    case TStationList::Titles:
+        return plbTitles;
+    case TStationList::Programs:
+        return plbPrograms;
+    case TStationList::Albums:
+        return plbAlbums;
+    }
+    return plbTitles;
+}
+
+void TfStation::PopupListAt(TStationList list, const QPoint &topLeft)
+{
+    // Any popup showing closes first: its closing empties the lists filled here.
+    for (TPopupListBox *plb : {plbTitles, plbPrograms, plbAlbums})
+        plb->Deactivate();
+    TStationLists &lists = jukebox_->Lists();
+    switch (list) {
+    case TStationList::Titles:
+        lists.TitlesPopupOpened();
+        break;
+    case TStationList::Programs:
+        lists.FillProgramsList();
+        break;
+    case TStationList::Albums:
+        lists.FillAlbumsList();
+        break;
+    }
+    PopupBox(list)->Popup(topLeft);
+}
+
+void TfStation::FollowCloaked(bool cloaked)
+{
+    hide();
+    if (cloaked) {
+        FreeDisplay();
+        return;
+    }
+    if (!fDisplay) fDisplay = new TfDisplay(*this, timers_);
+    fDisplay->show();
+    fDisplay->raise();
+    fDisplay->activateWindow();
+}
+
+void TfStation::FreeDisplay()
+{
+    if (!fDisplay) return;
+    TfDisplay *display = fDisplay;
+    fDisplay = nullptr;
+    display->StorePosition();
+    // The window stops taking the texts now; it goes once the event that closed it is over.
+    if (jukebox_->DisplayTexts().Display() == display) jukebox_->DisplayTexts().SetDisplay(nullptr);
+    display->hide();
+    display->deleteLater();
 }
 
 void TfStation::FirstShow()
@@ -306,11 +430,6 @@ QAction *TfStation::Action(TStationAction action) const
         return aHelpTopics;
     }
     return nullptr;
-}
-
-void TfStation::PopupTitlesAt(const QPoint &)
-{
-    // The popup lists come with the display window.
 }
 
 bool TfStation::FloatbarExists() const

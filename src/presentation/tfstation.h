@@ -13,6 +13,7 @@
 
 #include "core/commandline.h"
 #include "core/jukebox.h"
+#include "presentation/tfdisplay.h"
 
 #include <QAction>
 #include <QMenu>
@@ -23,6 +24,8 @@
 
 class QSystemTrayIcon;
 class TNewsCheck;
+class TPopupListBox;
+class TStationListBox;
 class TTimerSource;
 class TfFloat;
 class TfRozedAdivid;
@@ -54,8 +57,16 @@ public:
 
     QAction *Action(TStationAction action) const;
 
-    // The titles' popup list, its top-left corner at the given point of the screen.
-    void PopupTitlesAt(const QPoint &topLeft);
+    // The display window while it exists (the program is not in the tray), else null.
+    TfDisplay *Display() const { return fDisplay; }
+    // The popup list boxes and the lists they lend.
+    TPopupListBox *plbTitles = nullptr, *plbPrograms = nullptr, *plbAlbums = nullptr;
+    TStationListBox *lbTitles = nullptr, *lbPrograms = nullptr, *lbAlbums = nullptr;
+    TPopupListBox *PopupBox(TStationList list) const;
+    // Pops a list up with its top-left corner at the point (screen coordinates); the programs
+    // and albums lists are filled first, the titles list selects the current title.
+    void PopupListAt(TStationList list, const QPoint &topLeft);
+    void PopupTitlesAt(const QPoint &topLeft) { PopupListAt(TStationList::Titles, topLeft); }
 
     // The floating bar's slot.
     bool FloatbarExists() const;
@@ -78,10 +89,15 @@ private:
     void Localise();
     void ShowMainWindow();
     void OpenFromDeviceMenu(TSPDeviceInfo *device);
+    void CreatePopupLists();
+    void FollowCloaked(bool cloaked);
+    void FreeDisplay();
 
+    TTimerSource &timers_;
     std::unique_ptr<TJukebox> jukebox_;
     std::unique_ptr<TNewsCheck> news_;
     QPointer<TfRozedAdivid> fRozedAdivid;
+    QPointer<TfDisplay> fDisplay;
     QPointer<QMenu> reopenMenu_;
     QSystemTrayIcon *tiStation = nullptr;
     QMenu *pmTray = nullptr;
