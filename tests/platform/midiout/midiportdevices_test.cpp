@@ -85,9 +85,10 @@ TEST_F(MidiPortDevices, EachPortIsAListedSequencerDeviceThatPlaysItsMediaOnThePo
     // Looking at the ports again adds nothing twice.
     EXPECT_EQ(RegisterMidiPortDevices(layer, outputs_), 0);
     const QStringList names = deviceNames();
+    // sequencer, waveaudio, cdaudio and the two ports.
     EXPECT_EQ(names.count(QStringLiteral("sequencer-fluid-synth-synth-input-port")), 1);
     EXPECT_EQ(names.count(QStringLiteral("sequencer-fluid-synth-synth-input-port-2")), 1);
-    EXPECT_EQ(names.size(), 4) << names.join(u',').toStdString();
+    EXPECT_EQ(names.size(), 5) << names.join(u',').toStdString();
 
     const QString song = writeMedia(QStringLiteral("song.mid"), twoNotes());
     MCIDEVICEID id = 0;
