@@ -36,8 +36,18 @@ void ChoosePlatform(TDisplayProbe &probe)
     if (chosen && *chosen) return;
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
     const char *x11 = std::getenv("DISPLAY");
-    if (wayland && *wayland && x11 && *x11 && probe.XReachable())
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (wayland && *wayland && x11 && *x11 && probe.XReachable()) qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+// Headless, the windows still exist without a screen; what the offscreen platform cannot do
+// for them (raise, masks) is no news to the user, so its complaints stay off the console.
+QtMessageHandler previousHandler = nullptr;
+
+void QuietOffscreenHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (previousHandler) previousHandler(type, context, text);
 }
 
 } // namespace
@@ -75,10 +85,11 @@ int main(int argc, char *argv[])
 
     // Without a display Qt would abort; the jukebox plays on without windows instead.
     TDisplayProbe displayProbe;
-    if (displayProbe.ChooseHeadless())
+    if (displayProbe.ChooseHeadless()) {
         std::fputs("tonaria: no X or Wayland display can be reached; playing without windows\n",
                    stderr);
-    else
+        previousHandler = qInstallMessageHandler(QuietOffscreenHandler);
+    } else
         ChoosePlatform(displayProbe);
 
     int qtArgc = 1;

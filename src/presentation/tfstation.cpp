@@ -53,8 +53,7 @@ TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSourc
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
       timers_(timers ? *timers : SystemTimerSource()),
       jukebox_(std::make_unique<TJukebox>(executablePath, colourDepth, &timers_)),
-      news_(std::make_unique<TNewsCheck>(jukebox_->GlobalState(),
-                                         jukebox_->GlobalState().SUFolder))
+      news_(std::make_unique<TNewsCheck>(jukebox_->GlobalState(), jukebox_->GlobalState().SUFolder))
 {
     // Off the screen; the station is never shown.
     setObjectName(QStringLiteral("fStation"));

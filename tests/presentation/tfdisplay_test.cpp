@@ -235,7 +235,14 @@ TEST_F(DisplayTest, TheViewMenuHoldsOnlyTheFloatingBarItemAndKeysReachTheStation
     emit d.pmView->aboutToShow();
     ASSERT_EQ(d.pmView->actions().size(), 1);
     EXPECT_EQ(d.pmView->actions().first()->objectName(), QStringLiteral("Floatbar1"));
-    EXPECT_FALSE(d.pmView->actions().first()->isChecked());
+    // The item shows whether the bar exists, and its click opens or closes the bar.
+    QAction *floatbar = d.pmView->actions().first();
+    const bool shown = station->FloatbarExists();
+    EXPECT_EQ(floatbar->isChecked(), shown);
+    floatbar->trigger();
+    EXPECT_NE(station->FloatbarExists(), shown);
+    emit d.pmView->aboutToShow();
+    EXPECT_EQ(d.pmView->actions().first()->isChecked(), !shown);
 
     QTest::keyClick(&d, Qt::Key_Space, Qt::ControlModifier);
     EXPECT_EQ(Player().GetMode(), MCI_MODE_PLAY);
