@@ -71,6 +71,9 @@ TfFloat::TfFloat(TfStation &station)
     snapper_ = new TEdgeSnapper(*this, jukebox_.Timers(),
                                 [this] { return jukebox_.GlobalState().AutoSnap; });
     connect(&jukebox_, &TJukebox::preferencesApplied, this, &TfFloat::ApplyPreferences);
+    // The bar carries the program's title, as the display window does.
+    setWindowTitle(jukebox_.ApplicationTitle());
+    connect(&jukebox_, &TJukebox::applicationTitleChanged, this, &QWidget::setWindowTitle);
     jukebox_.DisplayTexts().SetFloatingBar(this);
 }
 
