@@ -375,10 +375,25 @@ void TfDisplay::ConnectButtons()
         follow();
         connect(action, &QAction::changed, b, follow);
         connect(b, &TBmpBtn::MousePressed, this, [this, direction = direction](Qt::MouseButton m) {
-            if (m == Qt::LeftButton) Jukebox().SeekButtonDown(direction);
+            if (m != Qt::LeftButton) return;
+            seekOutside_ = false;
+            Jukebox().SeekButtonDown(direction);
         });
         connect(b, &TBmpBtn::MouseReleased, this, [this, direction = direction](Qt::MouseButton m) {
-            if (m == Qt::LeftButton) Jukebox().SeekButtonUp(direction);
+            if (m != Qt::LeftButton) return;
+            seekOutside_ = false;
+            Jukebox().SeekButtonUp(direction);
+        });
+        // The run rests while the pointer is off the button it was started from.
+        connect(b, &TBmpBtn::MouseMoved, this, [this, b, direction = direction](QPoint pos) {
+            if (!(QApplication::mouseButtons() & Qt::LeftButton)) return;
+            const bool inside = b->rect().contains(pos);
+            if (inside == !seekOutside_) return;
+            seekOutside_ = !inside;
+            if (inside)
+                Jukebox().SeekButtonDown(direction);
+            else
+                Jukebox().SeekButtonUp(direction);
         });
     }
     for (int digit = 0; digit <= 9; ++digit)

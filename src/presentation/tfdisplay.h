@@ -111,5 +111,7 @@ private:
     bool playing_ = false;
     // A move done by the window itself, where the platform cannot move it for us.
     bool dragging_ = false;
+    // A held seek button the pointer has left: its run rests until the pointer comes back.
+    bool seekOutside_ = false;
     QPoint dragOffset_;
 };
