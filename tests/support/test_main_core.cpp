@@ -1,22 +1,11 @@
+#include "support/testprocessenv.h"
+
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include <unistd.h>
-
 int main(int argc, char **argv)
 {
-    // Tests of the engine need neither widgets, nor a display, nor a sound card.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("TONARIA_AUDIO", "null", 0);
-    setenv("TONARIA_SOURCE_DIR", TONARIA_TEST_SOURCE_DIR, 0);
-    setenv("TONARIA_BINARY_DIR", TONARIA_TEST_BINARY_DIR, 0);
-    // Each test's folders are made and removed in memory, unless the caller chose a place:
-    // on a busy disk the flushes of the program's careful writes cost seconds per test.
-    if (access("/dev/shm", W_OK | X_OK) == 0) setenv("TMPDIR", "/dev/shm", 0);
-    // A news check started by a test goes to a closed port of this machine, never out.
-    setenv("TONARIA_NEWS_URL", "http://127.0.0.1:9/brimware/tonaria_su.txt", 0);
+    PrepareTestProcessEnvironment();
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
     return RUN_ALL_TESTS();

@@ -7,27 +7,11 @@
 
 namespace {
 
-constexpr int kModeStopped = 0;
-constexpr int kModePlaying = 1;
-constexpr int kModePaused = 2;
 constexpr int kFramesPerSector = TCdDiscReader::FramesPerSector;
 // How often an empty drive is looked at again, at most.
 constexpr std::chrono::seconds kProbeInterval{2};
 // How long the reading thread rests when the ring is full or there is nothing to read.
 constexpr std::chrono::milliseconds kReadRest{5};
-
-int toInt(TMciTransport::Mode mode)
-{
-    switch (mode) {
-    case TMciTransport::Mode::Playing:
-        return kModePlaying;
-    case TMciTransport::Mode::Paused:
-        return kModePaused;
-    case TMciTransport::Mode::Stopped:
-        break;
-    }
-    return kModeStopped;
-}
 
 // Milliseconds of a sector's start, rounded up: the first millisecond the sector reaches.
 std::int64_t msOfSector(std::int64_t sector)
@@ -187,7 +171,7 @@ void TCdAudioPlayer::publish(Mode mode, std::int64_t startFrame)
     mode_ = mode;
     seq_.fetch_add(1, std::memory_order_acq_rel);
     reqSerial_.store(serial_, std::memory_order_relaxed);
-    reqMode_.store(toInt(mode), std::memory_order_relaxed);
+    reqMode_.store(mode, std::memory_order_relaxed);
     reqGeneration_.store(generation_, std::memory_order_relaxed);
     reqStart_.store(startFrame, std::memory_order_relaxed);
     reqTo_.store(toFrame_, std::memory_order_relaxed);
@@ -351,7 +335,7 @@ void TCdAudioPlayer::applyRequest() noexcept
     if (before & 1u) return; // being written: taken at the next block
     const std::uint32_t serial = reqSerial_.load(std::memory_order_relaxed);
     if (serial == appliedSerial_) return;
-    const int mode = reqMode_.load(std::memory_order_relaxed);
+    const Mode mode = reqMode_.load(std::memory_order_relaxed);
     const std::uint32_t generation = reqGeneration_.load(std::memory_order_relaxed);
     const std::int64_t start = reqStart_.load(std::memory_order_relaxed);
     const std::int64_t to = reqTo_.load(std::memory_order_relaxed);
@@ -406,7 +390,7 @@ bool TCdAudioPlayer::nextFrame(float &left, float &right) noexcept
 void TCdAudioPlayer::mixInto(float *out, int frames, int sampleRate) noexcept
 {
     applyRequest();
-    if (audioMode_ != kModePlaying) {
+    if (audioMode_ != Mode::Playing) {
         idle_.store(true, std::memory_order_release);
         return;
     }
@@ -426,7 +410,7 @@ void TCdAudioPlayer::mixInto(float *out, int frames, int sampleRate) noexcept
             if (!nextFrame(left, right)) {
                 if (pos_ >= audioTo_) {
                     // The play has run to its end.
-                    audioMode_ = kModeStopped;
+                    audioMode_ = Mode::Stopped;
                     idle_.store(true, std::memory_order_release);
                     endSerial_.store(appliedSerial_, std::memory_order_release);
                 }

@@ -110,7 +110,7 @@ private:
     // The request, published under a sequence counter (odd while it is written).
     std::atomic<std::uint32_t> seq_{0};
     std::atomic<std::uint32_t> reqSerial_{0};
-    std::atomic<int> reqMode_{0};
+    std::atomic<Mode> reqMode_{Mode::Stopped};
     std::atomic<std::uint32_t> reqGeneration_{0};
     std::atomic<std::int64_t> reqStart_{-1};
     std::atomic<std::int64_t> reqTo_{0};
@@ -123,7 +123,7 @@ private:
 
     // Audio-thread state.
     std::uint32_t appliedSerial_ = 0;
-    int audioMode_ = 0;
+    Mode audioMode_ = Mode::Stopped;
     std::uint32_t audioGeneration_ = 0;
     std::int64_t pos_ = 0; // next disc frame to take
     std::int64_t audioTo_ = 0;

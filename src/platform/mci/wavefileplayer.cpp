@@ -12,23 +12,6 @@
 
 namespace {
 
-constexpr int kModeStopped = 0;
-constexpr int kModePlaying = 1;
-constexpr int kModePaused = 2;
-
-int toInt(TMciTransport::Mode mode)
-{
-    switch (mode) {
-    case TMciTransport::Mode::Playing:
-        return kModePlaying;
-    case TMciTransport::Mode::Paused:
-        return kModePaused;
-    case TMciTransport::Mode::Stopped:
-        break;
-    }
-    return kModeStopped;
-}
-
 std::int16_t toSample(float value)
 {
     const float clamped = std::clamp(value, -1.0f, 1.0f);
@@ -142,7 +125,7 @@ void TWaveFilePlayer::publish(Mode mode, std::int64_t startFrame)
     ++serial_;
     seq_.fetch_add(1, std::memory_order_relaxed); // odd: being written
     std::atomic_thread_fence(std::memory_order_release);
-    reqMode_.store(toInt(mode), std::memory_order_relaxed);
+    reqMode_.store(mode, std::memory_order_relaxed);
     reqStart_.store(startFrame, std::memory_order_relaxed);
     reqTo_.store(toFrame_, std::memory_order_relaxed);
     reqSerial_.store(serial_, std::memory_order_relaxed);
@@ -247,11 +230,11 @@ void TWaveFilePlayer::mixInto(float *out, int frames, int sampleRate) noexcept
     if ((before & 1u) == 0) {
         const std::uint32_t serial = reqSerial_.load(std::memory_order_relaxed);
         if (serial != appliedSerial_) {
-            const int mode = reqMode_.load(std::memory_order_relaxed);
+            const Mode mode = reqMode_.load(std::memory_order_relaxed);
             const std::int64_t start = reqStart_.load(std::memory_order_relaxed);
             const std::int64_t to = reqTo_.load(std::memory_order_relaxed);
             std::atomic_thread_fence(std::memory_order_acquire);
-            const bool cuts = audioMode_ == kModePlaying && (mode != kModePlaying || start >= 0);
+            const bool cuts = audioMode_ == Mode::Playing && (mode != Mode::Playing || start >= 0);
             if (seq_.load(std::memory_order_relaxed) != before) {
                 // Being rewritten: taken up at the next block.
             } else if (cuts && fadeGain_ > 0.0f && sampleRate > 0) {
@@ -269,8 +252,8 @@ void TWaveFilePlayer::mixInto(float *out, int frames, int sampleRate) noexcept
             }
         }
     }
-    idle_.store(audioMode_ != kModePlaying, std::memory_order_release);
-    if (audioMode_ != kModePlaying || sampleRate <= 0) return;
+    idle_.store(audioMode_ != Mode::Playing, std::memory_order_release);
+    if (audioMode_ != Mode::Playing || sampleRate <= 0) return;
 
     const std::int64_t available = available_.load(std::memory_order_acquire);
     const std::int64_t decoded = decoded_.load(std::memory_order_acquire);
@@ -280,7 +263,7 @@ void TWaveFilePlayer::mixInto(float *out, int frames, int sampleRate) noexcept
     for (int i = 0; i < frames; ++i) {
         if (pos_ >= double(end)) {
             pos_ = double(end);
-            audioMode_ = kModeStopped;
+            audioMode_ = Mode::Stopped;
             playedFrame_.store(end, std::memory_order_release);
             endSerial_.store(appliedSerial_, std::memory_order_release);
             return;

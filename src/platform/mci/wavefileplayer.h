@@ -104,7 +104,7 @@ private:
     // The request, published under a sequence counter (odd while it is written).
     std::atomic<std::uint32_t> seq_{0};
     std::atomic<std::uint32_t> reqSerial_{0};
-    std::atomic<int> reqMode_{0};
+    std::atomic<Mode> reqMode_{Mode::Stopped};
     std::atomic<std::int64_t> reqStart_{-1};
     std::atomic<std::int64_t> reqTo_{0};
 
@@ -115,7 +115,7 @@ private:
 
     // Audio thread state.
     std::uint32_t appliedSerial_ = 0;
-    int audioMode_ = 0;
+    Mode audioMode_ = Mode::Stopped;
     double pos_ = 0; // in frames of the file
     std::int64_t audioTo_ = 0;
     float fadeGain_ = 1.0f;
