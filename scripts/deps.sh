@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools
   libfluidsynth-dev fluidsynth fluid-soundfont-gm timgm6mb-soundfont
-  libsdl2-dev libsndfile1-dev libzip-dev libasound2-dev libcdio-dev libcdio-paranoia-dev
+  libsdl2-dev libsndfile1-dev libzip-dev libasound2-dev libopenmpt-dev libcdio-dev libcdio-paranoia-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zip
   xvfb xauth xdotool imagemagick dbus playerctl
