@@ -1,0 +1,4 @@
+#include "platform/system/installlayout.h"
+
+QString InstalledDataFolder() { return {}; }
+QString InstalledPluginsFolder() { return {}; }
