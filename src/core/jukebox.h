@@ -24,6 +24,7 @@
 #include "core/transport.h"
 #include "playback/sonoricmixer.h"
 #include "playback/sonoricplayer.h"
+#include "plugins/pihost.h"
 
 #include <QObject>
 #include <QStringList>
@@ -137,6 +138,7 @@ public:
     TSonoricMixer &Mixer() { return mixer_; }
     TRecentFiles &RecentFiles() { return mmStation; }
     TStationLists &Lists() const { return *lists_; }
+    TPIHost &PluginHost() const { return *pluginHost_; }
     TStationKeys &Keys() const { return *keys_; }
     TDisplayTexts &DisplayTexts() const { return *texts_; }
     TTicker &Ticker() const { return *ticker_; }
@@ -219,6 +221,7 @@ private:
     TSonoricMixer mixer_;
     TRecentFiles mmStation;
     std::unique_ptr<TStationLists> lists_;
+    std::unique_ptr<TPIHost> pluginHost_ = std::make_unique<TPIHost>();
     std::unique_ptr<TStationKeys> keys_;
     std::unique_ptr<TTicker> ticker_;
     std::unique_ptr<TDisplayTexts> texts_;
