@@ -1,6 +1,7 @@
 #include "platform/system/programfolder.h"
 
 #include "platform/system/atomicfile.h"
+#include "platform/system/installlayout.h"
 #include "platform/system/textdecoding.h"
 
 #include <QCryptographicHash>
@@ -99,7 +100,9 @@ QString LocateProgramFolder(const QString &executableFolder)
 
 QString ShippedDataFolder()
 {
-    return withSlash(QStringLiteral(TONARIA_DATA_DIR));
+    // An installed program ships from its share folder; one in a build tree from the sources.
+    const QString installed = InstalledDataFolder();
+    return installed.isEmpty() ? withSlash(QStringLiteral(TONARIA_DATA_DIR)) : installed;
 }
 
 bool IsFirstStartFile(const QString &relativeName)

@@ -13,7 +13,7 @@
 QString LocateProgramFolder(const QString &executableFolder);
 
 // The folder of the files the program ships with, laid out as a program folder is, ending
-// in "/".
+// in "/": the installed share folder of an installed program, else the source tree's data.
 QString ShippedDataFolder();
 
 struct TSeedResult {
