@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zip
   xvfb xauth xdotool imagemagick dbus playerctl
+  librsvg2-bin desktop-file-utils appstream xdg-utils shared-mime-info libglib2.0-bin man-db
 )
 missing=()
 for p in "${packages[@]}"; do
