@@ -21,7 +21,7 @@ const QString kMimePackageName = QStringLiteral("tonaria.xml");
 const QStringList kOwnTypes = {QStringLiteral("audio/x-rmi")};
 constexpr qint64 kListLimit = 4 * 1024 * 1024;
 // update-mime-database over the user's own few packages takes well under a second.
-constexpr int kDatabaseWaitMs = 8000;
+constexpr int kDatabaseWaitMs = 5000;
 
 struct TFileType {
     const char *extensions; // blank-separated
@@ -71,15 +71,27 @@ QStringList FolderList(const char *variable, const QStringList &fallback)
     return folders.isEmpty() ? fallback : folders;
 }
 
-QString ConfigHome() { return HomeFolder("XDG_CONFIG_HOME", QStringLiteral("/.config")); }
-QString DataHome() { return HomeFolder("XDG_DATA_HOME", QStringLiteral("/.local/share")); }
-QStringList ConfigDirs() { return FolderList("XDG_CONFIG_DIRS", {QStringLiteral("/etc/xdg")}); }
+QString ConfigHome()
+{
+    return HomeFolder("XDG_CONFIG_HOME", QStringLiteral("/.config"));
+}
+QString DataHome()
+{
+    return HomeFolder("XDG_DATA_HOME", QStringLiteral("/.local/share"));
+}
+QStringList ConfigDirs()
+{
+    return FolderList("XDG_CONFIG_DIRS", {QStringLiteral("/etc/xdg")});
+}
 QStringList DataDirs()
 {
     return FolderList("XDG_DATA_DIRS",
                       {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")});
 }
-QStringList AllDataDirs() { return QStringList{DataHome()} + DataDirs(); }
+QStringList AllDataDirs()
+{
+    return QStringList{DataHome()} + DataDirs();
+}
 
 // The desktops of the session, in lower case, most specific first: their own lists come
 // before the common one.
@@ -150,7 +162,7 @@ QString EntryValue(const QString &text, const QString &key)
                 continue;
             }
             const QChar next = raw[++i];
-            value += next == u's' ? QChar(u' ')
+            value += next == u's'   ? QChar(u' ')
                      : next == u'n' ? QChar(u'\n')
                      : next == u't' ? QChar(u'\t')
                      : next == u'r' ? QChar(u'\r')
@@ -178,8 +190,7 @@ QString ExecProgram(const QString &exec)
 QString CanonicalProgram(const QString &program)
 {
     if (program.isEmpty()) return {};
-    const QString path = program.contains(u'/') ? program
-                                                 : QStandardPaths::findExecutable(program);
+    const QString path = program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
     return path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
 }
 
@@ -240,10 +251,10 @@ bool EnsureDesktopEntry(QString *error)
     if (!QDir().mkpath(folder) ||
         !WriteFileAtomically(path, TDesktopAssociations::DesktopEntryFor(program), reason)) {
         if (error)
-            *error = QStringLiteral("The desktop entry %1 could not be written: %2")
-                         .arg(QDir::toNativeSeparators(path),
-                              reason.isEmpty() ? QStringLiteral("cannot create the folder")
-                                               : reason);
+            *error =
+                QStringLiteral("The desktop entry %1 could not be written: %2")
+                    .arg(QDir::toNativeSeparators(path),
+                         reason.isEmpty() ? QStringLiteral("cannot create the folder") : reason);
         return false;
     }
     return true;
@@ -285,10 +296,10 @@ bool SetDefaultsIn(const QString &path, const QStringList &types, bool onlyWhere
     if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
         !WriteFileAtomically(path, list.Text(), reason)) {
         if (error)
-            *error = QStringLiteral("%1 could not be written: %2")
-                         .arg(QDir::toNativeSeparators(path),
-                              reason.isEmpty() ? QStringLiteral("cannot create the folder")
-                                               : reason);
+            *error =
+                QStringLiteral("%1 could not be written: %2")
+                    .arg(QDir::toNativeSeparators(path),
+                         reason.isEmpty() ? QStringLiteral("cannot create the folder") : reason);
         return false;
     }
     return true;
@@ -326,13 +337,12 @@ bool EnsureMimePackage(QString *error)
     QString reason;
     const bool current = QFileInfo(path).isFile() &&
                          ReadWholeFile(path, kListLimit, present, reason) && present == package;
-    if (!current && (!QDir().mkpath(packages) ||
-                     !WriteFileAtomically(path, package, reason))) {
+    if (!current && (!QDir().mkpath(packages) || !WriteFileAtomically(path, package, reason))) {
         if (error)
-            *error = QStringLiteral("The file type description %1 could not be written: %2")
-                         .arg(QDir::toNativeSeparators(path),
-                              reason.isEmpty() ? QStringLiteral("cannot create the folder")
-                                               : reason);
+            *error =
+                QStringLiteral("The file type description %1 could not be written: %2")
+                    .arg(QDir::toNativeSeparators(path),
+                         reason.isEmpty() ? QStringLiteral("cannot create the folder") : reason);
         return false;
     }
     if (current && UserDatabaseKnows(mimeFolder, kOwnTypes)) return true;
@@ -365,7 +375,10 @@ bool EnsureMimePackage(QString *error)
 
 } // namespace
 
-QString TDesktopAssociations::DesktopId() { return QStringLiteral("tonaria.desktop"); }
+QString TDesktopAssociations::DesktopId()
+{
+    return QStringLiteral("tonaria.desktop");
+}
 
 QStringList TDesktopAssociations::MimeTypesFor(const QString &extension)
 {

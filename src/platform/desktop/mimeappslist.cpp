@@ -71,8 +71,8 @@ void TMimeAppsList::SetValues(const QString &group, const QString &key, const QS
 {
     const QByteArray groupName = group.toUtf8();
     const QByteArray keyName = key.toUtf8();
-    const QByteArray text = values.isEmpty() ? QByteArray()
-                                             : keyName + '=' + values.join(u';').toUtf8() + ';';
+    const QByteArray text =
+        values.isEmpty() ? QByteArray() : keyName + '=' + values.join(u';').toUtf8() + ';';
     qsizetype at = FindKey(groupName, keyName, 0);
     if (at >= 0) {
         // Later lines of the key would only confuse readers that take the last one.

@@ -39,5 +39,11 @@ QString InstalledPluginsFolderFor(const QString &executableFolder)
     return QFileInfo(plugins).isDir() ? plugins : QString();
 }
 
-QString InstalledDataFolder() { return InstalledDataFolderFor(ExecutableFolder()); }
-QString InstalledPluginsFolder() { return InstalledPluginsFolderFor(ExecutableFolder()); }
+QString InstalledDataFolder()
+{
+    return InstalledDataFolderFor(ExecutableFolder());
+}
+QString InstalledPluginsFolder()
+{
+    return InstalledPluginsFolderFor(ExecutableFolder());
+}

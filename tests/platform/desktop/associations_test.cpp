@@ -68,12 +68,14 @@ public:
         process.setProcessEnvironment(environment);
         process.start(program, arguments);
         process.waitForFinished(30000);
-        if (status) *status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        if (status)
+            *status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     }
     QString queryDefault(const QString &type) const
     {
-        return run(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
+        return run(QStringLiteral("xdg-mime"),
+                   {QStringLiteral("query"), QStringLiteral("default"), type});
     }
 
 private:
@@ -129,7 +131,8 @@ TEST(DesktopAssociations, AssociatingMidiMakesTonariaTheDesktopsDefault)
     EXPECT_FALSE(TDesktopAssociations::IsTonariaDefault(QStringLiteral("mid")));
 
     QString error;
-    ASSERT_TRUE(TDesktopAssociations::Associate(QStringLiteral(".MID"), &error)) << error.toStdString();
+    ASSERT_TRUE(TDesktopAssociations::Associate(QStringLiteral(".MID"), &error))
+        << error.toStdString();
 
     for (const char *type : {"audio/midi", "audio/x-midi"})
         EXPECT_EQ(world.queryDefault(QLatin1String(type)), "tonaria.desktop") << type;
@@ -137,21 +140,25 @@ TEST(DesktopAssociations, AssociatingMidiMakesTonariaTheDesktopsDefault)
     EXPECT_TRUE(TDesktopAssociations::IsTonariaDefault(QStringLiteral("mid")));
     EXPECT_FALSE(TDesktopAssociations::IsTonariaDefault(QStringLiteral("wav")));
 
-    const QByteArray list = TTestEnvironment::readFile(world.path(QStringLiteral("config/mimeapps.list")));
-    EXPECT_TRUE(list.startsWith("# chosen by hand\n[Default Applications]\n"
-                                "audio/midi=tonaria.desktop;other.desktop;\ntext/plain=gedit.desktop\n"))
+    const QByteArray list =
+        TTestEnvironment::readFile(world.path(QStringLiteral("config/mimeapps.list")));
+    EXPECT_TRUE(
+        list.startsWith("# chosen by hand\n[Default Applications]\n"
+                        "audio/midi=tonaria.desktop;other.desktop;\ntext/plain=gedit.desktop\n"))
         << list.toStdString();
     EXPECT_FALSE(list.contains("[Removed Associations]\naudio/midi")) << list.toStdString();
 
     const QString entryPath = world.path(QStringLiteral("data/applications/tonaria.desktop"));
     const QByteArray entry = TTestEnvironment::readFile(entryPath);
-    EXPECT_EQ(ExecLine(entry), "Exec=" + QCoreApplication::applicationFilePath() + " /Play /Close %f");
+    EXPECT_EQ(ExecLine(entry),
+              "Exec=" + QCoreApplication::applicationFilePath() + " /Play /Close %f");
     int status = -1;
-    const QString complaints = world.run(QStringLiteral("desktop-file-validate"), {entryPath}, &status);
+    const QString complaints =
+        world.run(QStringLiteral("desktop-file-validate"), {entryPath}, &status);
     EXPECT_EQ(status, 0) << complaints.toStdString();
     if (!QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty()) {
-        const QString gio =
-            world.run(QStringLiteral("gio"), {QStringLiteral("mime"), QStringLiteral("audio/midi")});
+        const QString gio = world.run(QStringLiteral("gio"),
+                                      {QStringLiteral("mime"), QStringLiteral("audio/midi")});
         EXPECT_TRUE(gio.section(u'\n', 0, 0).endsWith(QLatin1String(": tonaria.desktop")))
             << gio.toStdString();
     }
@@ -167,17 +174,20 @@ TEST(DesktopAssociations, RiffMidiGetsItsTypeInTheUsersDatabase)
     TTestEnvironment env;
     TXdgWorld world(env.scratch());
     // The system's own database too, so that the tools know the usual types.
-    qputenv("XDG_DATA_DIRS", (world.path(QStringLiteral("sys:")) + QStringLiteral("/usr/share")).toUtf8());
+    qputenv("XDG_DATA_DIRS",
+            (world.path(QStringLiteral("sys:")) + QStringLiteral("/usr/share")).toUtf8());
     QString error;
-    ASSERT_TRUE(TDesktopAssociations::Associate(QStringLiteral("rmi"), &error)) << error.toStdString();
+    ASSERT_TRUE(TDesktopAssociations::Associate(QStringLiteral("rmi"), &error))
+        << error.toStdString();
     EXPECT_TRUE(QFileInfo(world.path(QStringLiteral("data/mime/packages/tonaria.xml"))).isFile());
     EXPECT_EQ(world.queryDefault(QStringLiteral("audio/x-rmi")), "tonaria.desktop");
 
     const QString song = world.path(QStringLiteral("song.rmi"));
     world.write(QStringLiteral("song.rmi"), QByteArray("RIFF\x10\0\0\0RMIDdata", 16));
     if (!QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty()) {
-        EXPECT_EQ(world.run(QStringLiteral("gio"), {QStringLiteral("info"), QStringLiteral("-a"),
-                                                    QStringLiteral("standard::content-type"), song})
+        EXPECT_EQ(world
+                      .run(QStringLiteral("gio"), {QStringLiteral("info"), QStringLiteral("-a"),
+                                                   QStringLiteral("standard::content-type"), song})
                       .section(u'\n', -1)
                       .trimmed(),
                   "standard::content-type: audio/x-rmi");
@@ -190,12 +200,14 @@ TEST(DesktopAssociations, VideoAndUnknownTypesAreRefusedAndNothingIsWritten)
     TXdgWorld world(env.scratch());
     for (const char *extension : {"avi", "xyz", ""}) {
         QString error;
-        EXPECT_FALSE(TDesktopAssociations::Associate(QLatin1String(extension), &error)) << extension;
+        EXPECT_FALSE(TDesktopAssociations::Associate(QLatin1String(extension), &error))
+            << extension;
         EXPECT_FALSE(error.isEmpty()) << extension;
     }
     QString error;
     TDesktopAssociations::Associate(QStringLiteral("avi"), &error);
-    EXPECT_TRUE(error.contains(QLatin1String("not supported by this build"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QLatin1String("not supported by this build")))
+        << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(world.path(QStringLiteral("data"))));
     EXPECT_FALSE(QFileInfo::exists(world.path(QStringLiteral("config"))));
 }
@@ -213,23 +225,34 @@ TEST(DesktopAssociations, CurrentDefaultFollowsTheDesktopsLookupOrder)
         return QByteArray("[Default Applications]\naudio/midi=") + id + '\n';
     };
     const QList<TCase> cases = {
-        {"the user's list first", {{"config/mimeapps.list", list("a.desktop")},
-                                   {"etc/mimeapps.list", list("b.desktop")}}, {}, "a.desktop"},
+        {"the user's list first",
+         {{"config/mimeapps.list", list("a.desktop")}, {"etc/mimeapps.list", list("b.desktop")}},
+         {},
+         "a.desktop"},
         {"an entry that is not installed is passed over",
-         {{"config/mimeapps.list", list("gone.desktop;")}, {"etc/mimeapps.list", list("b.desktop")}},
-         {}, "b.desktop"},
+         {{"config/mimeapps.list", list("gone.desktop;")},
+          {"etc/mimeapps.list", list("b.desktop")}},
+         {},
+         "b.desktop"},
         {"the system's configuration before the applications folders",
-         {{"etc/mimeapps.list", list("b.desktop")}, {"data/applications/mimeapps.list", list("c.desktop")}},
-         {}, "b.desktop"},
-        {"the user's applications folder", {{"data/applications/mimeapps.list", list("c.desktop")},
-                                            {"sys/applications/mimeapps.list", list("d.desktop")}},
-         {}, "c.desktop"},
-        {"the session's own desktop first", {{"config/mimeapps.list", list("a.desktop")},
-                                             {"config/tonariatest-mimeapps.list", list("e.desktop")}},
-         "TonariaTest", "e.desktop"},
+         {{"etc/mimeapps.list", list("b.desktop")},
+          {"data/applications/mimeapps.list", list("c.desktop")}},
+         {},
+         "b.desktop"},
+        {"the user's applications folder",
+         {{"data/applications/mimeapps.list", list("c.desktop")},
+          {"sys/applications/mimeapps.list", list("d.desktop")}},
+         {},
+         "c.desktop"},
+        {"the session's own desktop first",
+         {{"config/mimeapps.list", list("a.desktop")},
+          {"config/tonariatest-mimeapps.list", list("e.desktop")}},
+         "TonariaTest",
+         "e.desktop"},
         {"the system's cache when no list chooses",
          {{"sys/applications/mimeinfo.cache", "[MIME Cache]\naudio/midi=f.desktop;a.desktop;\n"}},
-         {}, "f.desktop"},
+         {},
+         "f.desktop"},
     };
     for (const TCase &c : cases) {
         TTestEnvironment env;
@@ -238,7 +261,8 @@ TEST(DesktopAssociations, CurrentDefaultFollowsTheDesktopsLookupOrder)
             world.install(QLatin1String(id) + QStringLiteral(".desktop"));
         for (const auto &[file, bytes] : c.files)
             world.write(QLatin1String(file), bytes);
-        EXPECT_EQ(TDesktopAssociations::CurrentDefault(QStringLiteral("mid")), c.expected) << c.name;
+        EXPECT_EQ(TDesktopAssociations::CurrentDefault(QStringLiteral("mid")), c.expected)
+            << c.name;
         EXPECT_EQ(world.queryDefault(QStringLiteral("audio/midi")), c.expected) << c.name;
     }
 }
@@ -254,13 +278,15 @@ TEST(DesktopAssociations, TheUsersEntryStartsThisProgram)
                     " /Play /Close %f\n");
     QString error;
     ASSERT_TRUE(TDesktopAssociations::Associate(QStringLiteral("wav"), &error));
-    EXPECT_FALSE(QFileInfo::exists(world.path(QStringLiteral("data/applications/tonaria.desktop"))));
+    EXPECT_FALSE(
+        QFileInfo::exists(world.path(QStringLiteral("data/applications/tonaria.desktop"))));
     EXPECT_EQ(world.queryDefault(QStringLiteral("audio/x-wav")), "tonaria.desktop");
 
     world.write(QStringLiteral("data/applications/tonaria.desktop"),
                 "[Desktop Entry]\nType=Application\nName=Tonaria\nExec=/opt/old/tonaria %f\n");
     ASSERT_TRUE(TDesktopAssociations::Associate(QStringLiteral("wav"), &error));
-    EXPECT_EQ(ExecLine(TTestEnvironment::readFile(world.path(QStringLiteral("data/applications/tonaria.desktop")))),
+    EXPECT_EQ(ExecLine(TTestEnvironment::readFile(
+                  world.path(QStringLiteral("data/applications/tonaria.desktop")))),
               "Exec=" + self + " /Play /Close %f");
 
     // Any path makes a valid entry.
@@ -273,12 +299,14 @@ TEST(DesktopAssociations, TheUsersEntryStartsThisProgram)
         {"/x/$HOME\"q/50%/t", "Exec=\"/x/\\\\$HOME\\\\\"q/50%%/t\" /Play /Close %f"},
     };
     for (const auto &c : cases) {
-        const QByteArray entry = TDesktopAssociations::DesktopEntryFor(QString::fromUtf8(c.program));
+        const QByteArray entry =
+            TDesktopAssociations::DesktopEntryFor(QString::fromUtf8(c.program));
         EXPECT_EQ(ExecLine(entry), QLatin1String(c.exec)) << c.program;
         world.write(QStringLiteral("check.desktop"), entry);
         int status = -1;
-        const QString complaints = world.run(QStringLiteral("desktop-file-validate"),
-                                             {world.path(QStringLiteral("check.desktop"))}, &status);
+        const QString complaints =
+            world.run(QStringLiteral("desktop-file-validate"),
+                      {world.path(QStringLiteral("check.desktop"))}, &status);
         EXPECT_EQ(status, 0) << c.program << complaints.toStdString();
     }
 }

@@ -26,8 +26,8 @@ TEST(InstallLayout, FoundOnlyBesideAnExecutableInAPrefixBin)
         {"full/bin/", "full/share/tonaria/", "full/lib/tonaria/Plugins/"},
         {"full/bin/../bin", "full/share/tonaria/", "full/lib/tonaria/Plugins/"},
         {"noplugins/bin", "noplugins/share/tonaria/", ""},
-        {"nodata/bin", "", ""},  // no language file: not the program's data
-        {"build/src", "", ""},   // a build tree's program
+        {"nodata/bin", "", ""}, // no language file: not the program's data
+        {"build/src", "", ""},  // a build tree's program
         {"build", "", ""},
     };
     for (const auto &c : cases) {
