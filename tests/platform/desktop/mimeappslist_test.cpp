@@ -49,12 +49,6 @@ TEST(MimeAppsList, ChangesOneKeyAndKeepsEveryOtherLine)
          {QStringLiteral("tonaria.desktop")},
          "[Added Associations]\nimage/png=eog.desktop;\n\n[Default Applications]\n"
          "audio/midi=tonaria.desktop;\n"},
-        {"an empty file",
-         "",
-         kDefault,
-         QStringLiteral("audio/midi"),
-         {QStringLiteral("tonaria.desktop")},
-         "[Default Applications]\naudio/midi=tonaria.desktop;\n"},
         {"no values removes the key and its repeats",
          "[Removed Associations]\naudio/midi=tonaria.desktop;\nx/y=a.desktop\naudio/midi=b;\n",
          QStringLiteral("Removed Associations"),
@@ -81,18 +75,4 @@ TEST(MimeAppsList, ChangesOneKeyAndKeepsEveryOtherLine)
         EXPECT_EQ(list.Text(), c.after) << c.name;
         EXPECT_EQ(list.Values(c.group, c.key), c.values) << c.name;
     }
-}
-
-TEST(MimeAppsList, ReadsTheFirstLineOfAKeyWithoutBlanks)
-{
-    const TMimeAppsList list("[Default Applications]\n"
-                             " audio/midi = a.desktop; ;b.desktop\n"
-                             "audio/midi=c.desktop\n"
-                             "[Other]\n"
-                             "audio/x-wav=d.desktop\n"
-                             "not a line\n");
-    EXPECT_EQ(list.Values(kDefault, QStringLiteral("audio/midi")),
-              (QStringList{QStringLiteral("a.desktop"), QStringLiteral("b.desktop")}));
-    EXPECT_TRUE(list.Values(kDefault, QStringLiteral("audio/x-wav")).isEmpty());
-    EXPECT_FALSE(list.Has(QStringLiteral("Other"), QStringLiteral("not a line")));
 }
