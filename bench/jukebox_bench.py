@@ -83,7 +83,14 @@ def main():
 
         start = time.monotonic()
         first = subprocess.Popen([args.tonaria], **quiet)
-        time.sleep(0.05)  # the first instance holds the lock before the second start comes
+        # The second start comes once the first holds the lock and listens: on a busy machine a
+        # fixed wait could let the second start become the first instance.
+        channel = os.path.join(runtime, "tonaria", "instance", "instance.socket")
+        while not os.path.exists(channel):
+            if first.poll() is not None:
+                print("the first instance ended before it listened (exit %d)" % first.returncode)
+                return 1
+            time.sleep(0.005)
         second = subprocess.run([args.tonaria, midi], **quiet)
         ready = time.monotonic() - start
         print("albums %d x %d titles" % (args.albums, args.titles))

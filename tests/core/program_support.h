@@ -34,8 +34,9 @@ TRecording ReadRecording(const QString &path);
 TRecording ReadLiveRecording(const QString &path);
 
 // A one-track Standard MIDI File holding one sustained note (an ocarina) of the given key number,
-// `lengthMs` long. Keys five semitones or more apart are told apart in the recording.
-QByteArray ToneMidiBytes(std::uint32_t lengthMs, int key);
+// `lengthMs` long, then `silenceMs` of silence before the title ends. Keys five semitones or more
+// apart are told apart in the recording.
+QByteArray ToneMidiBytes(std::uint32_t lengthMs, int key, std::uint32_t silenceMs = 0);
 
 // A stretch of the recording where one of the expected keys sounds.
 struct TPassage {

@@ -10,20 +10,27 @@ namespace {
 
 using ProgramTest = TProgramTest;
 
+// The tone of the titles (A4), and the keys told apart in the recordings.
+constexpr int kKey = 69;
+const std::vector<int> kKeys = {kKey};
+
 TEST_F(ProgramTest, PlayAndCloseRecordsTheTitleAndEndsWell)
 {
-    const QString song = env.writeFile(QStringLiteral("a.mid"), MidiFileBytes(1500));
+    const QString song = env.writeFile(QStringLiteral("a.mid"), ToneMidiBytes(1500, kKey));
     const QString wav = env.scratch() + QStringLiteral("out.wav");
     QProcess *tonaria = Launch({QStringLiteral("/play"), QStringLiteral("/close"), song}, wav);
-    ASSERT_TRUE(tonaria->waitForFinished(20000));
+    ASSERT_TRUE(tonaria->waitForFinished(60000));
     EXPECT_EQ(tonaria->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(tonaria->exitCode(), 0);
 
     const TRecording recording = ReadRecording(wav);
     ASSERT_TRUE(recording.ok);
     EXPECT_GT(recording.peak, 0.01f);
-    EXPECT_GT(recording.seconds, 1.4);
-    EXPECT_LT(recording.seconds, 3.5); // it did not play twice
+    // The title was heard whole, and once: a second pass would follow it without a break.
+    const std::vector<TPassage> passages = FindPassages(recording, kKeys);
+    ASSERT_EQ(passages.size(), 1u);
+    EXPECT_GT(passages[0].end - passages[0].start, 1.3);
+    EXPECT_LT(passages[0].end - passages[0].start, 2.4);
     EXPECT_EQ(SystemAlbumFiles(), QStringList({song}));
 }
 
@@ -46,25 +53,30 @@ TEST_F(ProgramTest, TerminationSignalClosesAfterSaving)
 
 TEST_F(ProgramTest, ASecondStartWithCloseEndsTheFirstAfterItsTitle)
 {
-    const QString song = env.writeFile(QStringLiteral("b.mid"), MidiFileBytes(2500));
+    // A tone and a pause in each pass, so that the passes are told apart in the recording.
+    const QString song = env.writeFile(QStringLiteral("b.mid"), ToneMidiBytes(1000, kKey, 800));
     const QString wav = env.scratch() + QStringLiteral("first.wav");
     QProcess *first = Launch({QStringLiteral("/play"), song}, wav);
-    ASSERT_TRUE(WaitForSound(wav, 20000, 10000));
+    ASSERT_TRUE(WaitForPassages(wav, kKeys, 1, 60000));
 
     QProcess *second =
         Launch({QStringLiteral("/close")}, env.scratch() + QStringLiteral("second.wav"));
-    ASSERT_TRUE(second->waitForFinished(10000));
+    ASSERT_TRUE(second->waitForFinished(30000));
     EXPECT_EQ(second->exitCode(), 0);
-    EXPECT_EQ(first->state(), QProcess::Running); // the title is still playing
+    const std::size_t heardBefore = FindPassages(ReadLiveRecording(wav), kKeys).size();
 
-    // A one-title program would repeat for ever; the request ends it after this pass.
-    ASSERT_TRUE(first->waitForFinished(15000));
+    // A one-title program would repeat for ever; the request ends it after the pass it came in.
+    ASSERT_TRUE(first->waitForFinished(60000));
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first->exitCode(), 0);
     const TRecording recording = ReadRecording(wav);
     ASSERT_TRUE(recording.ok);
-    EXPECT_GT(recording.seconds, 2.4);
-    EXPECT_LT(recording.seconds, 4.8);
+    const std::vector<TPassage> passages = FindPassages(recording, kKeys);
+    ASSERT_GE(passages.size(), heardBefore);
+    EXPECT_LE(passages.size(), heardBefore + 1);
+    // The last pass was played to its end, not cut short.
+    EXPECT_GT(passages.back().end - passages.back().start, 0.8);
+    EXPECT_LT(passages.back().end - passages.back().start, 1.6);
     EXPECT_FALSE(QFileInfo::exists(env.scratch() + QStringLiteral("second.wav")));
 }
 

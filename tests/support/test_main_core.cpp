@@ -8,5 +8,7 @@ int main(int argc, char **argv)
     PrepareTestProcessEnvironment();
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    EndTestProcessSound();
+    return result;
 }

@@ -3,7 +3,11 @@
 // sound card, the source and build folders, folders in memory and a news check that stays on
 // this machine. Included by the two test mains, which are compiled knowing the folders.
 
+#include "platform/audio/audiooutput.h"
+#include "platform/mci/mcilayer.h"
+
 #include <cstdlib>
+#include <memory>
 
 #include <unistd.h>
 
@@ -18,4 +22,11 @@ inline void PrepareTestProcessEnvironment()
     if (access("/dev/shm", W_OK | X_OK) == 0) setenv("TMPDIR", "/dev/shm", 0);
     // A news check started by a test goes to a closed port of this machine, never out.
     setenv("TONARIA_NEWS_URL", "http://127.0.0.1:9/brimware/tonaria_su.txt", 0);
+}
+
+// After the last test: nobody listens to a test program, so the tail of the last title it
+// played is not rung out before the process ends (a program waits up to seconds for it).
+inline void EndTestProcessSound()
+{
+    TMciLayer::instance().setAudioOutput(nullptr);
 }

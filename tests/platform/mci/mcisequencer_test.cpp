@@ -148,7 +148,8 @@ TEST_F(MciSequencerTest, PauseHoldsThePositionAndResumeGoesOn)
     ASSERT_EQ(openFile(writeMedia("steady.mid", steadySong(8)), id), 0u);
     ASSERT_EQ(statusOf(id, MCI_STATUS_LENGTH), 4000u);
     ASSERT_EQ(play(id, 0), 0u);
-    RunEvents(400);
+    // The play has begun once the position moves (the synthesizer may still be loading before).
+    ASSERT_TRUE(WaitUntil([&] { return statusOf(id, MCI_STATUS_POSITION) > 300; }));
     ASSERT_EQ(simple(id, MCI_PAUSE, MCI_WAIT), 0u);
     EXPECT_EQ(statusOf(id, MCI_STATUS_MODE), MCI_MODE_PAUSE);
     const std::uintptr_t paused = settledPosition(id);
