@@ -48,8 +48,9 @@ public:
             if (c == u'\t') c = u' ';
             if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)) continue;
             const bool space = c.isSpace();
-            if (breaks_ > 0 || line_.Text.size() >= TKaraokeText::HardLineLength ||
-                (space && line_.Text.size() >= TKaraokeText::SoftLineLength)) {
+            // A long line ends at the next word.
+            if (space && line_.Text.size() >= TKaraokeText::SoftLineLength) Break(1);
+            if (breaks_ > 0 || line_.Text.size() >= TKaraokeText::HardLineLength) {
                 if (space) continue; // spaces that end the old line do not begin the new one
                 if (wrote) line_.Syllables.push_back({timeMs, line_.Text.size()});
                 wrote = false;

@@ -162,6 +162,11 @@ void TLyricsPanel::paintEvent(QPaintEvent *)
     }
 
     if (!shown_.Next.isEmpty()) {
+        if (shown_.NextBeginsVerse) {
+            const double y = std::round(lineTop + lineMetrics.height() + gap / 2) + 0.5;
+            painter.setPen(QPen(ViewColours::Track, 1));
+            painter.drawLine(QPointF(width() / 2.0 - 24, y), QPointF(width() / 2.0 + 24, y));
+        }
         painter.setFont(nextFont);
         painter.setPen(ViewColours::Next);
         const double nextWidth = nextMetrics.horizontalAdvance(shown_.Next);

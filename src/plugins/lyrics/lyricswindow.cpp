@@ -87,7 +87,10 @@ void TLyricsWindow::UpdateView()
             const auto &lines = song.Words.Lines();
             shown.Line = lines[std::size_t(line)].Text;
             shown.Sung = song.Words.SungLength(line, position);
-            if (std::size_t(line) + 1 < lines.size()) shown.Next = lines[std::size_t(line) + 1].Text;
+            if (std::size_t(line) + 1 < lines.size()) {
+                shown.Next = lines[std::size_t(line) + 1].Text;
+                shown.NextBeginsVerse = lines[std::size_t(line) + 1].Paragraph;
+            }
         }
     }
     panel_->Show(shown);
