@@ -43,8 +43,15 @@ TEST(KaraokeText, WordsComeFromLyricsOrTheKaraokeTrackAndBreakIntoLinesAndVerses
         QString Expected;
     } cases[] = {
         {"karaoke marks",
-         {{1, 1, "@KMIDI KARAOKE FILE"}, {1, 1, "@TSong"}, {1, 1, "\\Hel"}, {1, 1, "lo "},
-          {1, 1, "you"}, {1, 1, "/World"}, {1, 1, "\r\n"}, {1, 1, "  again"}, {1, 1, "\\Verse"}},
+         {{1, 1, "@KMIDI KARAOKE FILE"},
+          {1, 1, "@TSong"},
+          {1, 1, "\\Hel"},
+          {1, 1, "lo "},
+          {1, 1, "you"},
+          {1, 1, "/World"},
+          {1, 1, "\r\n"},
+          {1, 1, "  again"},
+          {1, 1, "\\Verse"}},
          true,
          "\\Hello you/World/again\\Verse"},
         {"texts of other tracks are no words",
@@ -54,7 +61,10 @@ TEST(KaraokeText, WordsComeFromLyricsOrTheKaraokeTrackAndBreakIntoLinesAndVerses
         {"a karaoke file without headers", {{0, 1, "Sing"}, {1, 1, " on"}}, true, "\\Sing on"},
         {"texts of a plain file", {{0, 1, "Sing"}}, false, ""},
         {"lyrics before texts",
-         {{0, 1, "@KMIDI KARAOKE FILE"}, {0, 1, "a text"}, {1, 5, "Sing\n"}, {1, 5, "now\n\n"},
+         {{0, 1, "@KMIDI KARAOKE FILE"},
+          {0, 1, "a text"},
+          {1, 5, "Sing\n"},
+          {1, 5, "now\n\n"},
           {1, 5, "again"}},
          true,
          "\\Sing/now\\again"},
@@ -84,7 +94,7 @@ TEST(KaraokeText, SyllablesLightInTimeAndTheNextLineTakesOverAfterAPause)
         std::int64_t Ms;
         int Line;
         qsizetype Sung;
-    } expected[] = {{0, 0, 0},    {499, 0, 0},  {500, 0, 3},   {999, 0, 3},
+    } expected[] = {{0, 0, 0},    {499, 0, 0},  {500, 0, 3},  {999, 0, 3},
                     {1000, 0, 5}, {1999, 0, 5}, {2000, 1, 0}, // held a second, then the next
                     {2999, 1, 0}, {3000, 1, 5}, {99999, 1, 5}};
     for (const auto &e : expected) {

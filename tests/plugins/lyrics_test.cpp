@@ -104,8 +104,15 @@ QByteArray KaraokeFile()
         .noteOff(495, 0, 60)
         .event(1000, {0xB2, 123, 0})
         // Chords on four channels from 3000 ms on.
-        .noteOn(1000, 0, 48).noteOn(0, 0, 55).noteOn(0, 0, 64).noteOn(0, 1, 36).noteOn(0, 3, 72)
-        .noteOn(0, 3, 76).noteOn(0, 4, 84).noteOn(500, 9, 42).noteOn(0, 9, 38)
+        .noteOn(1000, 0, 48)
+        .noteOn(0, 0, 55)
+        .noteOn(0, 0, 64)
+        .noteOn(0, 1, 36)
+        .noteOn(0, 3, 72)
+        .noteOn(0, 3, 76)
+        .noteOn(0, 4, 84)
+        .noteOn(500, 9, 42)
+        .noteOn(0, 9, 38)
         .endOfTrack(2000);
     return smf.build();
 }
@@ -178,7 +185,10 @@ protected:
         const auto *keys = Window()->findChild<QWidget *>(QStringLiteral("channelKeys"));
         return keys->property("litNotes").toStringList();
     }
-    static QTimer *FollowTimer() { return Window()->findChild<QTimer *>(QStringLiteral("followTimer")); }
+    static QTimer *FollowTimer()
+    {
+        return Window()->findChild<QTimer *>(QStringLiteral("followTimer"));
+    }
 
     TTestEnvironment env_;
     void *library_ = nullptr;
@@ -266,11 +276,16 @@ TEST_F(LyricsView, FollowsAPlayingTitleOnItsOwnTimerAndANewTitleOnRefresh)
 
     // A plain MIDI file whose words are UTF-8 lyric events with line feeds.
     TSmfBuilder smf(0, 480);
-    smf.track().tempo(0, 480000).meta(100, 0x05, "Gr\xC3\xBC\xC3\x9F").meta(100, 0x05, "e\n")
-        .meta(100, 0x05, "dich").endOfTrack(0);
+    smf.track()
+        .tempo(0, 480000)
+        .meta(100, 0x05, "Gr\xC3\xBC\xC3\x9F")
+        .meta(100, 0x05, "e\n")
+        .meta(100, 0x05, "dich")
+        .endOfTrack(0);
     TTestHost::FileName = env_.writeFile(QStringLiteral("gruss.mid"), smf.build()).toUtf8();
     At(150);
-    EXPECT_EQ(Panel("lineText"), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F" "e"));
+    EXPECT_EQ(Panel("lineText"), QString::fromUtf8("Gr\xC3\xBC\xC3\x9F"
+                                                   "e"));
     EXPECT_EQ(Panel("nextLineText"), "dich");
     EXPECT_EQ(Panel("titleText"), "gruss");
 
@@ -287,17 +302,16 @@ TEST_F(LyricsView, FollowsAPlayingTitleOnItsOwnTimerAndANewTitleOnRefresh)
 TEST_F(LyricsView, HostileFilesShowNoWordsAndNoCrash)
 {
     const QByteArray song = KaraokeFile();
-    QByteArray hugeLengths("MThd\xFF\xFF\xFF\xF0\x00\x01\x00\x02\x01\xE0MTrk\x7F\xFF\xFF\xFF\xFF\x01", 24);
+    QByteArray hugeLengths(
+        "MThd\xFF\xFF\xFF\xF0\x00\x01\x00\x02\x01\xE0MTrk\x7F\xFF\xFF\xFF\xFF\x01", 24);
     QByteArray hugeTrack = song;
     hugeTrack.replace(song.lastIndexOf("MTrk") + 4, 4, "\xFF\xFF\xFF\xF0");
     QByteArray garbage(4096, '\0');
     for (int i = 0; i < garbage.size(); ++i)
         garbage[i] = char((i * 7919 + 13) % 251);
     const std::pair<const char *, QByteArray> files[] = {
-        {"header.kar", song.left(10)},
-        {"garbage.kar", garbage},
-        {"garbagemidi.kar", "MThd" + garbage},
-        {"lengths.kar", hugeLengths},
+        {"header.kar", song.left(10)},         {"garbage.kar", garbage},
+        {"garbagemidi.kar", "MThd" + garbage}, {"lengths.kar", hugeLengths},
         {"empty.kar", QByteArray()},
     };
     for (const auto &[name, bytes] : files) {

@@ -17,8 +17,8 @@ constexpr int kWhiteKeys = 75; // the white notes among MIDI notes 0 to 127
 
 constexpr bool IsBlack(int key)
 {
-    constexpr std::array<bool, 12> black{false, true, false, true, false, false,
-                                         true,  false, true, false, true, false};
+    constexpr std::array<bool, 12> black{false, true,  false, true,  false, false,
+                                         true,  false, true,  false, true,  false};
     return black[std::size_t(key % 12)];
 }
 
@@ -105,15 +105,15 @@ void TChannelKeys::paintEvent(QPaintEvent *)
             if (IsBlack(k)) continue;
             const QRectF key(left + WhitesBefore(k) * white, top, white - 1, rowHeight);
             painter.fillRect(key, lit.test(std::size_t(k)) ? colour
-                                  : k % 12 == 0 ? ViewColours::KeyC
-                                                : ViewColours::KeyWhite);
+                                  : k % 12 == 0            ? ViewColours::KeyC
+                                                           : ViewColours::KeyWhite);
         }
         for (int k = 0; k < 128; ++k) {
             if (!IsBlack(k)) continue;
             const QRectF key(left + WhitesBefore(k) * white - black / 2 - 0.5, top, black,
                              rowHeight * 0.62);
-            painter.fillRect(key, lit.test(std::size_t(k)) ? colour.darker(125)
-                                                           : ViewColours::KeyBlack);
+            painter.fillRect(key,
+                             lit.test(std::size_t(k)) ? colour.darker(125) : ViewColours::KeyBlack);
         }
     }
     painter.setOpacity(1.0);

@@ -63,10 +63,7 @@ public:
         if (wrote) line_.Syllables.push_back({timeMs, line_.Text.size()});
     }
 
-    void Finish()
-    {
-        Flush();
-    }
+    void Finish() { Flush(); }
 
 private:
     void Break(int strength) { breaks_ = std::max(breaks_, std::min(strength, 2)); }
@@ -115,8 +112,7 @@ TKaraokeText::TKaraokeText(const TMidiFile &file, bool karaoke)
     if (words.empty() && (karaoke || !karaokeTracks.empty())) {
         for (const TMidiText &text : file.texts()) {
             if (text.type != kTextEvent || IsHeader(text.text)) continue;
-            if (karaokeTracks.empty() || karaokeTracks.contains(text.track))
-                words.push_back(&text);
+            if (karaokeTracks.empty() || karaokeTracks.contains(text.track)) words.push_back(&text);
         }
     }
 

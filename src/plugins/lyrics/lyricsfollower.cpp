@@ -1,7 +1,6 @@
 #include "lyricsfollower.h"
 
-TLyricsFollower::TLyricsFollower(TPIHostLink host, QObject *parent)
-    : QObject(parent), host_(host)
+TLyricsFollower::TLyricsFollower(TPIHostLink host, QObject *parent) : QObject(parent), host_(host)
 {
     timer_.setObjectName(QStringLiteral("followTimer"));
     timer_.setParent(this);

@@ -111,8 +111,8 @@ void TLyricsPanel::paintEvent(QPaintEvent *)
         painter.setBrush(ViewColours::Track);
         painter.drawRoundedRect(track, 1.5, 1.5);
         painter.setBrush(ViewColours::SungDim);
-        painter.drawRoundedRect(QRectF(kMargin, barTop, ProgressPixels(shown_.Progress), kBarHeight),
-                                1.5, 1.5);
+        painter.drawRoundedRect(
+            QRectF(kMargin, barTop, ProgressPixels(shown_.Progress), kBarHeight), 1.5, 1.5);
     }
 
     // The words, or why there are none.
@@ -131,13 +131,15 @@ void TLyricsPanel::paintEvent(QPaintEvent *)
 
     QFont big = font();
     big.setWeight(QFont::DemiBold);
-    const QFont lineFont = FittedFont(big, std::clamp(areaHeight * 0.24, 16.0, 46.0), shown_.Line, inner);
+    const QFont lineFont =
+        FittedFont(big, std::clamp(areaHeight * 0.24, 16.0, 46.0), shown_.Line, inner);
     QFont nextBase = font();
     const QFont nextFont =
         FittedFont(nextBase, std::max(11.0, lineFont.pixelSize() * 0.66), shown_.Next, inner);
     const QFontMetricsF lineMetrics(lineFont), nextMetrics(nextFont);
     const double gap = lineMetrics.height() * 0.35;
-    const double block = lineMetrics.height() + (shown_.Next.isEmpty() ? 0 : gap + nextMetrics.height());
+    const double block =
+        lineMetrics.height() + (shown_.Next.isEmpty() ? 0 : gap + nextMetrics.height());
     const double lineTop = areaTop + std::max(0.0, (areaHeight - block) / 2);
 
     // The current line: all of it quiet, then the sung part over it in the light colour.
@@ -150,8 +152,8 @@ void TLyricsPanel::paintEvent(QPaintEvent *)
     if (shown_.Sung > 0) {
         const double sungWidth = lineMetrics.horizontalAdvance(shown_.Line.left(shown_.Sung));
         painter.save();
-        painter.setClipRect(QRectF(lineAt.x() - 2, lineTop - 4, sungWidth + 2,
-                                   lineMetrics.height() + 8));
+        painter.setClipRect(
+            QRectF(lineAt.x() - 2, lineTop - 4, sungWidth + 2, lineMetrics.height() + 8));
         // A soft glow under the sung part, then the part itself.
         painter.setPen(ViewColours::Glow);
         for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})

@@ -28,7 +28,7 @@ public:
         qsizetype Sung = 0; // characters of Line sung
         QString Next;
         bool NextBeginsVerse = false; // a short rule between the lines marks the new verse
-        double Progress = -1; // 0 to 1 along the title; below 0: no bar
+        double Progress = -1;         // 0 to 1 along the title; below 0: no bar
 
         bool operator==(const TShown &) const = default;
     };

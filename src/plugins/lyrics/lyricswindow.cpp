@@ -11,6 +11,11 @@
 
 namespace {
 
+QString Caption()
+{
+    return QStringLiteral("Lyrics and keys");
+}
+
 // Minutes and seconds: "3:07".
 QString ClockText(std::int64_t ms)
 {
@@ -26,7 +31,6 @@ TLyricsWindow::TLyricsWindow(TPIHostLink host, QWidget *parent)
 {
     setObjectName(QStringLiteral("lyricsWindow"));
     follower_->setObjectName(QStringLiteral("follower"));
-    setWindowTitle(QStringLiteral("Lyrics and keys"));
     QPalette dark = palette();
     dark.setColor(QPalette::Window, ViewColours::Window);
     dark.setColor(QPalette::WindowText, ViewColours::Unsung);
@@ -71,7 +75,7 @@ void TLyricsWindow::UpdateView()
 
     TLyricsPanel::TShown shown;
     if (!loaded) {
-        shown.Title = QStringLiteral("Lyrics and keys");
+        shown.Title = Caption();
         shown.Message = QStringLiteral("No title is loaded.");
     } else {
         shown.Title = song.Title;
@@ -81,8 +85,8 @@ void TLyricsWindow::UpdateView()
         }
         const int line = song.Words.LineAt(position);
         if (line < 0) {
-            shown.Message = !song.Problem.isEmpty() ? song.Problem
-                                                    : QStringLiteral("This title has no words.");
+            shown.Message =
+                !song.Problem.isEmpty() ? song.Problem : QStringLiteral("This title has no words.");
         } else {
             const auto &lines = song.Words.Lines();
             shown.Line = lines[std::size_t(line)].Text;
@@ -93,6 +97,11 @@ void TLyricsWindow::UpdateView()
             }
         }
     }
+    // The window's own title names the song, for the task bar.
+    const QString title = loaded && !song.Title.isEmpty()
+                              ? song.Title + QStringLiteral(" \u2014 ") + Caption()
+                              : Caption();
+    if (windowTitle() != title) setWindowTitle(title);
     panel_->Show(shown);
     keys_->Show(loaded ? song.Notes.KeysAt(position) : TNoteTimeline::TKeys{},
                 loaded ? song.Notes.ChannelsUsed() : 0);
