@@ -7,10 +7,13 @@
 #include "platform/system/messageservice.h"
 #include "playback/player_support.h"
 #include "plugins/pihost_support.h"
+#include "plugins/pitext.h"
 #include "support/drivenclock.h"
 #include "support/testenv.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -153,6 +156,186 @@ TEST_F(PluginHostTest, PlayerTakesInPluginDevices)
     EXPECT_EQ(host.DeviceMessage(-1, MCI_PLAY, 0, 0), std::int32_t(MCIERR_UNSUPPORTED_FUNCTION));
     EXPECT_EQ(host.DeviceMessage(own, MCI_PLAY, 0, 0), std::int32_t(MCIERR_UNSUPPORTED_FUNCTION));
     EXPECT_EQ(host.DeviceMessage(own, MCI_CLOSE, 0, 0), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Every host code asked from inside the plug-in's own message, with the answers it must get.
+TEST_F(PluginHostTest, AnswersEveryHostCode)
+{
+    const QString hostcodes = Plugin(QStringLiteral("hostcodes"));
+    const QString midi = env.writeFile(QStringLiteral("song.mid"), MidiFileBytes(2000));
+    auto jukebox = Start({hostcodes}, {midi});
+    jukebox->FinishStartUp();
+    TPIHost &host = jukebox->PluginHost();
+    TTestLog &log = *TestLogOf(hostcodes);
+    const int viewsBefore = host.Lists().ViewCount();
+    const int before = log.Count;
+
+    EXPECT_TRUE(host.Configure(0));
+    ASSERT_EQ(log.AnswerCount, 16);
+    const std::intptr_t length = jukebox->Player().GetLength();
+    const std::intptr_t expected[] = {
+        11, 12, 13, 14, 15,                   // the actions leave Result alone
+        midi.toUtf8().size() + 1,             // the file name's size...
+        midi.toUtf8().size() + 1,             // ...and again with the text
+        0, length, PH_STATE_STOPPED,          // position, length, state
+        0,                                    // a new view
+        -1, -1, 77, 55,                       // refused and unknown requests change nothing
+        PH_STATE_STOPPED};                    // only the low 16 bits of the code count
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(log.Answers[i], expected[i]) << "request " << i;
+    EXPECT_GT(length, 1000);
+    EXPECT_EQ(QString::fromUtf8(static_cast<const char *>(TestSymbol(hostcodes, "TestFileName"))),
+              midi);
+    EXPECT_EQ(host.Lists().ViewCount(), viewsBefore + 1);
+
+    // Each action ran inside the call and told every plug-in; the peak notification that the
+    // plug-in answers with another peak tick came once.
+    std::vector<std::uint32_t> told;
+    for (int i = before; i < log.Count; ++i) {
+        if (log.Calls[i].Msg >= PI_NOTIFYCONTROLS && log.Calls[i].Msg <= PI_NOTIFYENDCHECK)
+            told.push_back(log.Calls[i].Msg);
+    }
+    EXPECT_EQ(told, (std::vector<std::uint32_t>{PI_NOTIFYCONTROLS, PI_NOTIFYDISPLAY,
+                                                PI_NOTIFYANIMATE, PI_NOTIFYPEAK,
+                                                PI_NOTIFYENDCHECK}));
+}
+
+// The host's own clock tells of the peak meter only while the meter runs, at most once per
+// meter interval.
+TEST_F(PluginHostTest, PeakNotificationsFollowTheMeter)
+{
+    const QString hostcodes = Plugin(QStringLiteral("hostcodes"));
+    auto jukebox = Start({hostcodes});
+    jukebox->FinishStartUp();
+    jukebox->SetMovingContentsShown(true);
+    TTonariaGlobals &g = jukebox->GlobalState();
+    const TTestLog &log = *TestLogOf(hostcodes);
+    for (const bool active : {false, true}) {
+        g.APMActive = active;
+        g.APMInterval = 100;
+        jukebox->ApplyPreferences();
+        const int before = CountOf(log, PI_NOTIFYPEAK);
+        clock.Advance(1000);
+        const int peaks = CountOf(log, PI_NOTIFYPEAK) - before;
+        if (active) {
+            EXPECT_GE(peaks, 5);
+            EXPECT_LE(peaks, 10);
+        } else {
+            EXPECT_EQ(peaks, 0);
+        }
+    }
+}
+
+// Garbage answers are survived: texts cut to their size or to the limit, a device answer out of
+// range, views removed and added while the host goes through them.
+TEST_F(PluginHostTest, SurvivesGarbageAnswers)
+{
+    const QString garbage = Plugin(QStringLiteral("garbage"));
+    auto jukebox = Start({garbage});
+    TPIHost &host = jukebox->PluginHost();
+    ASSERT_EQ(host.Count(), 1);
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Loading plug-in: ...")));
+    EXPECT_EQ(host.GetName(0), QString());
+    EXPECT_EQ(host.GetTitle(0), QString(int(kPITextLimit), QLatin1Char('A')));
+    EXPECT_EQ(host.GetAbout(0), QStringLiteral("AAAAAAAAAA"));
+    EXPECT_EQ(host.GetName(1), QString());
+    EXPECT_FALSE(host.Configure(-1));
+
+    const int device = jukebox->Player().MCIDeviceCount();
+    EXPECT_EQ(host.DeviceMessage(device, MCI_PLAY, 0, 0), std::int32_t(MCIERR_UNSUPPORTED_FUNCTION));
+    EXPECT_EQ(host.DeviceExtensions(device), QStringLiteral("AAAA"));
+
+    // Two views; every caption query removes the first view and adds another.
+    ASSERT_EQ(host.Lists().ViewCount(), 2);
+    for (int round = 0; round < 3; ++round) {
+        for (const int view : host.ViewIDs()) {
+            EXPECT_EQ(host.ViewCaption(view), QString());
+            EXPECT_FALSE(host.ViewVisible(view)); // 7 is no "yes"
+            host.SetViewVisible(view, true);
+        }
+        std::vector<int> ids = host.ViewIDs();
+        EXPECT_EQ(ids.size(), 2u);
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "a ViewID twice";
+    }
+    EXPECT_FALSE(host.ViewVisible(-1));
+    EXPECT_EQ(host.ViewCaption(12345), QString());
+}
+
+// At the end: PI_SHUTDOWN from the last plug-in to the first once the preferences are saved,
+// then PI_FINALIZE from the last to the first.
+TEST_F(PluginHostTest, ShutsDownAndFinalizesLastToFirst)
+{
+    const QString first = Plugin(QStringLiteral("devices"));
+    const QString second = Plugin(QStringLiteral("hostcodes"));
+    auto jukebox = Start({first, second});
+    jukebox->FinishStartUp();
+    jukebox.reset();
+
+    const auto stamp = [](const TTestLog &log, std::uint32_t code) {
+        for (int i = 0; i < log.Count; ++i) {
+            if (log.Calls[i].Msg == code) return log.Calls[i].Stamp;
+        }
+        return std::uint64_t{0};
+    };
+    const TTestLog &a = *TestLogOf(first);
+    const TTestLog &b = *TestLogOf(second);
+    for (const TTestLog *log : {&a, &b}) {
+        const auto codes = Received(*log);
+        ASSERT_GE(codes.size(), 2u);
+        EXPECT_EQ(codes[codes.size() - 2], PI_SHUTDOWN);
+        EXPECT_EQ(codes.back(), PI_FINALIZE);
+    }
+    EXPECT_LT(stamp(b, PI_SHUTDOWN), stamp(a, PI_SHUTDOWN));
+    EXPECT_LT(stamp(a, PI_SHUTDOWN), stamp(b, PI_FINALIZE));
+    EXPECT_LT(stamp(b, PI_FINALIZE), stamp(a, PI_FINALIZE));
+    // The preferences were saved before: the plug-in list is in the registry file.
+    EXPECT_TRUE(TTestEnvironment::readFile(env.config()).contains(QFileInfo(first).fileName().toUtf8()));
+}
+
+// A first start takes the shipped plug-ins into the program folder and lists them; a later start
+// keeps the user's list and the user's own copies.
+TEST_F(PluginHostTest, FirstStartListsTheShippedPlugins)
+{
+    const QString shipped = env.scratch() + QStringLiteral("shipped/");
+    QDir().mkpath(shipped);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TEST_PLUGIN_DIR "hello.tpi"), shipped + "hello.tpi"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TEST_PLUGIN_DIR "noentry.tpi"), shipped + "b.TPI"));
+    env.writeFile(QStringLiteral("shipped/readme.txt"), "no plug-in");
+    qputenv("TONARIA_SHIPPED_PLUGINS", shipped.toUtf8());
+    const QString folder = env.home() + QStringLiteral("Plugins/");
+    {
+        auto jukebox = std::make_unique<TJukebox>(QStringLiteral("/nonexistent/tonaria"), 24, &clock);
+        jukebox->StartUp(ParseCommandLine({}));
+        EXPECT_EQ(jukebox->GlobalState().PluginList,
+                  (QStringList{folder + "b.TPI", folder + "hello.tpi"}));
+        EXPECT_FALSE(QFileInfo::exists(folder + "readme.txt"));
+        // The example: its name, and a view captioned with it that shows and hides.
+        TPIHost &host = jukebox->PluginHost();
+        ASSERT_EQ(host.Count(), 1);
+        EXPECT_EQ(host.GetName(0), QStringLiteral("Hello"));
+        EXPECT_EQ(host.GetTitle(0), QStringLiteral("Hello, the example plug-in"));
+        ASSERT_EQ(host.ViewIDs().size(), 1u);
+        const int view = host.ViewIDs().front();
+        EXPECT_EQ(host.ViewCaption(view), QStringLiteral("Hello"));
+        host.SetViewVisible(view, !host.ViewVisible(view));
+        EXPECT_TRUE(host.ViewVisible(view));
+        jukebox->GlobalState().PluginList.clear(); // the user removes them all
+    }
+    QFile::remove(folder + "b.TPI");
+    env.writeFile(QStringLiteral("mine.tpi"), "mine");
+    QFile::remove(folder + "hello.tpi");
+    ASSERT_TRUE(QFile::copy(env.scratch() + "mine.tpi", folder + "hello.tpi"));
+    auto jukebox = std::make_unique<TJukebox>(QStringLiteral("/nonexistent/tonaria"), 24, &clock);
+    jukebox->StartUp(ParseCommandLine({}));
+    EXPECT_TRUE(jukebox->GlobalState().PluginList.isEmpty());
+    EXPECT_EQ(TTestEnvironment::readFile(folder + "hello.tpi"), QByteArray("mine"));
+    EXPECT_TRUE(QFileInfo::exists(folder + "b.TPI")); // what it lacked is given again
+    qputenv("TONARIA_SHIPPED_PLUGINS", "");
 }
 
 } // namespace

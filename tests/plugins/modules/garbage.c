@@ -51,9 +51,9 @@ TONARIA_EXPORT void PIProc(TPIMessage *message)
         break;
     case PI_VIEWMSG:
         if (sub->Msg == VM_GETCAPTION) {
-            /* Each caption query removes the first view in the list and adds one. */
+            /* Each caption query removes the view asked about and adds another. */
             if (!sub->Param1) {
-                TestAsk(PH_UNREGISTERVIEW, 0, 0, -1);
+                TestAsk(PH_UNREGISTERVIEW, message->WParam, 0, -1);
                 TestAsk(PH_REGISTERVIEW, (uintptr_t)TestLog.ID, 0, -1);
             }
             message->Result = 0;

@@ -33,9 +33,11 @@ TONARIA_EXPORT void PIProc(TPIMessage *message)
         message->Result = 1;
         break;
     }
-    case PI_NOTIFYPEAK:
-        TestAsk(PH_PEAKTICK, 0, 0, 0);
+    case PI_NOTIFYPEAK: {
+        TPIMessage tick = {PH_PEAKTICK, 0, 0, 0};
+        TestHost(&tick);
         break;
+    }
     default:
         break;
     }
