@@ -1,6 +1,12 @@
 // The lyrics view plug-in as the program loads it: the built lyrics.tpi opened with dlopen and
 // driven through PIProc by a host of the test's own, whose title and position the test sets.
+#include "core/jukebox.h"
 #include "platform/midi/smfbuilder.h"
+#include "platform/system/messageservice.h"
+#include "playback/player_support.h"
+#include "plugins/pihost.h"
+#include "plugins/pihost_support.h"
+#include "support/drivenclock.h"
 #include "support/testenv.h"
 #include "support/testwait.h"
 #include "tonaria/plugin.h"
@@ -117,6 +123,21 @@ QByteArray KaraokeFile()
     return smf.build();
 }
 
+QWidget *Window()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == u"lyricsWindow") return w;
+    return nullptr;
+}
+
+// What the view's words part shows.
+QString Panel(const char *property)
+{
+    const QWidget *w = Window();
+    const auto *panel = w ? w->findChild<QWidget *>(QStringLiteral("lyricsPanel")) : nullptr;
+    return panel ? panel->property(property).toString() : QStringLiteral("<no panel>");
+}
+
 class LyricsView : public ::testing::Test {
 protected:
     void SetUp() override
@@ -168,18 +189,6 @@ protected:
         Send(PI_NOTIFYDISPLAY);
     }
 
-    static QWidget *Window()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->objectName() == u"lyricsWindow") return w;
-        return nullptr;
-    }
-    static QString Panel(const char *property)
-    {
-        const QWidget *w = Window();
-        const auto *panel = w ? w->findChild<QWidget *>(QStringLiteral("lyricsPanel")) : nullptr;
-        return panel ? panel->property(property).toString() : QStringLiteral("<no panel>");
-    }
     static QStringList Lit()
     {
         const auto *keys = Window()->findChild<QWidget *>(QStringLiteral("channelKeys"));
@@ -336,6 +345,40 @@ TEST_F(LyricsView, HostileFilesShowNoWordsAndNoCrash)
     At(1300);
     EXPECT_EQ(Panel("lineText"), "");
     EXPECT_EQ(Panel("messageText"), "The file is too large to be a song.");
+}
+
+// The whole way: the program's own host loads the built plug-in, its View menu's calls show the
+// view, and the view follows the title the program has loaded and its display refreshes.
+TEST(LyricsViewInTheProgram, FollowsTheLoadedTitle)
+{
+    UseTestSoundFont();
+    TTestEnvironment env;
+    TDrivenClock clock;
+    TScriptedMessageService messages;
+    const QString kar = env.writeFile(QStringLiteral("twinkle.kar"), KaraokeFile());
+    WritePluginList(env, {QStringLiteral(TONARIA_LYRICS_PLUGIN)});
+    auto jukebox = std::make_unique<TJukebox>(QStringLiteral("/nonexistent/tonaria"), 24, &clock);
+    jukebox->StartUp(ParseCommandLine({kar}));
+    jukebox->FinishStartUp();
+    EXPECT_TRUE(messages.boxes().empty());
+
+    TPIHost &host = jukebox->PluginHost();
+    ASSERT_EQ(host.ViewIDs().size(), 1u);
+    const int view = host.ViewIDs().front();
+    EXPECT_EQ(host.ViewCaption(view), "Lyrics and keys");
+    host.SetViewVisible(view, true);
+    EXPECT_TRUE(host.ViewVisible(view));
+    EXPECT_EQ(Panel("titleText"), QString::fromUtf8("Twinkle \u2014 Traditional"));
+    EXPECT_EQ(Panel("lineText"), "Twinkle twinkle");
+
+    jukebox->Player().Seek(1300);
+    // The program refreshes its display, as its ticker has it do, and tells its plug-ins.
+    jukebox->Post(TStationCommand::Display);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Panel("sungText"), "Twinkle ");
+
+    jukebox.reset(); // the window goes with the program's end
+    EXPECT_EQ(Window(), nullptr);
 }
 
 } // namespace
