@@ -1,5 +1,7 @@
 #include "lyricsfollower.h"
 
+#include <QFileInfo>
+
 TLyricsFollower::TLyricsFollower(TPIHostLink host, QObject *parent) : QObject(parent), host_(host)
 {
     timer_.setObjectName(QStringLiteral("followTimer"));
@@ -7,6 +9,12 @@ TLyricsFollower::TLyricsFollower(TPIHostLink host, QObject *parent) : QObject(pa
     timer_.setInterval(IntervalMs);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &TLyricsFollower::Tick);
+}
+
+TLyricsFollower::~TLyricsFollower()
+{
+    // What the reader posts after this is dropped with the object.
+    if (loader_.joinable()) loader_.join();
 }
 
 void TLyricsFollower::SetShown(bool shown)
@@ -28,10 +36,38 @@ void TLyricsFollower::Refresh(bool withFileName)
     position_ = position;
     if (withFileName) {
         const QString path = state_ == PH_STATE_CLOSED ? QString() : host_.FileName();
-        if (path != song_.Path) song_ = TLyricsSong::Load(path);
+        if (path != wantedPath_) {
+            wantedPath_ = path;
+            StartLoading();
+        }
         length_ = state_ == PH_STATE_CLOSED ? 0 : host_.Length();
     }
     UpdateTimer();
+    emit Changed();
+}
+
+void TLyricsFollower::StartLoading()
+{
+    if (loader_.joinable()) return; // Loaded starts the next one
+    song_ = TLyricsSong();
+    song_.Title = QFileInfo(wantedPath_).completeBaseName();
+    if (wantedPath_.isEmpty()) return;
+    loader_ = std::thread([this, path = wantedPath_] {
+        TLyricsSong song = TLyricsSong::Load(path);
+        QMetaObject::invokeMethod(
+            this, [this, song = std::move(song)]() mutable { Loaded(std::move(song)); },
+            Qt::QueuedConnection);
+    });
+}
+
+void TLyricsFollower::Loaded(TLyricsSong song)
+{
+    loader_.join();
+    if (song.Path != wantedPath_) {
+        StartLoading(); // the title changed while the old one was read
+    } else {
+        song_ = std::move(song);
+    }
     emit Changed();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Follows the program's loaded title for the view: asks the host where the title stands, and
-// reads the title's file when the title changes.
+// reads the title's file when the title changes. The file is read on a thread of its own, so a
+// large song never holds up the program's windows; meanwhile the song is empty and Loading()
+// holds. A title that changes again while one is read is read next.
 //
 // The host is asked whenever it has refreshed its own display or controls (Refresh with the file
 // name), and, while the view is shown and the title plays, every IntervalMs on a timer of its own
@@ -15,13 +17,18 @@
 #include <QObject>
 #include <QTimer>
 
+#include <thread>
+
 class TLyricsFollower : public QObject {
     Q_OBJECT
+    Q_PROPERTY(bool loading READ Loading)
 
 public:
     static constexpr int IntervalMs = 20;
 
     explicit TLyricsFollower(TPIHostLink host, QObject *parent = nullptr);
+    // Waits for a file being read.
+    ~TLyricsFollower() override;
 
     // The view is shown or hidden: a hidden view asks nothing.
     void SetShown(bool shown);
@@ -32,6 +39,7 @@ public:
     std::int64_t Position() const { return position_; }
     std::int64_t Length() const { return length_; }
     const TLyricsSong &Song() const { return song_; }
+    bool Loading() const { return loader_.joinable(); }
 
 signals:
     // Anything the view shows may have changed.
@@ -40,6 +48,9 @@ signals:
 private:
     void Tick();
     void UpdateTimer();
+    // Reads wantedPath_ unless a file is being read already.
+    void StartLoading();
+    void Loaded(TLyricsSong song);
 
     TPIHostLink host_;
     QTimer timer_;
@@ -47,5 +58,7 @@ private:
     int state_ = PH_STATE_CLOSED;
     std::int64_t position_ = 0;
     std::int64_t length_ = 0;
+    QString wantedPath_; // the host's title
     TLyricsSong song_;
+    std::thread loader_;
 };

@@ -4,7 +4,7 @@
 // an empty song with the reason in Problem; nothing in a file, however broken, makes loading
 // crash or read past the end.
 //
-// Threads: main thread.
+// Threads: Load runs on any thread; a song is read-only once loaded.
 
 #include "karaoketext.h"
 #include "notetimeline.h"

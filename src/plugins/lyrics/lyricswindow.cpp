@@ -84,7 +84,9 @@ void TLyricsWindow::UpdateView()
             shown.Progress = double(std::min(position, length)) / double(length);
         }
         const int line = song.Words.LineAt(position);
-        if (line < 0) {
+        if (follower_->Loading()) {
+            shown.Message = QStringLiteral("Reading the title\u2026");
+        } else if (line < 0) {
             shown.Message =
                 !song.Problem.isEmpty() ? song.Problem : QStringLiteral("This title has no words.");
         } else {
