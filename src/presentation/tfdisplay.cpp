@@ -336,6 +336,27 @@ void TfDisplay::BuildViewMenu()
     floatbar->setCheckable(true);
     floatbar->setChecked(station_.FloatbarExists());
     connect(floatbar, &QAction::triggered, &station_, &TfStation::ToggleFloatbar);
+
+    // The plug-ins' views, each asked for its caption and whether it shows. A view may go (or
+    // another come) while the menu is built: one that is gone is left out, and a click on an
+    // item whose view has gone since does nothing.
+    TPIHost &host = Jukebox().PluginHost();
+    const std::vector<int> views = host.ViewIDs();
+    if (views.empty()) return;
+    pmView->addSeparator();
+    for (const int view : views) {
+        const QString caption = host.ViewCaption(view);
+        if (!host.Lists().ViewOwner(view)) continue;
+        const bool shown = host.ViewVisible(view);
+        QAction *item = pmView->addAction(caption);
+        item->setObjectName(QStringLiteral("ViewCuwin%1").arg(view));
+        item->setData(view);
+        item->setCheckable(true);
+        item->setChecked(shown);
+        connect(item, &QAction::triggered, this, [this, view, shown] {
+            Jukebox().PluginHost().SetViewVisible(view, !shown);
+        });
+    }
 }
 
 void TfDisplay::BindAction(const char *button, QAction *action)
