@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -336,6 +337,34 @@ TEST_F(PluginHostTest, FirstStartListsTheShippedPlugins)
     EXPECT_EQ(TTestEnvironment::readFile(folder + "hello.tpi"), QByteArray("mine"));
     EXPECT_TRUE(QFileInfo::exists(folder + "b.TPI")); // what it lacked is given again
     qputenv("TONARIA_SHIPPED_PLUGINS", "");
+}
+
+} // namespace
+
+namespace {
+
+// The host's own text answers fit the plug-in's buffer, end with a zero and never cut a
+// character in two; the answer is always the size the whole text needs.
+TEST(PluginTextTest, AnswersFitTheBuffer)
+{
+    const QString text = QStringLiteral("a\u00e9b"); // 4 bytes in UTF-8, 5 with the zero
+    const struct {
+        std::uintptr_t size;
+        const char *expected;
+    } cases[] = {{5, "a\xc3\xa9"
+                     "b"},
+                 {4, "a\xc3\xa9"},
+                 {3, "a"},
+                 {2, "a"},
+                 {1, ""}};
+    for (const auto &c : cases) {
+        char buffer[8];
+        std::memset(buffer, 'X', sizeof buffer);
+        EXPECT_EQ(AnswerPluginText(text, reinterpret_cast<std::uintptr_t>(buffer), c.size), 5);
+        EXPECT_STREQ(buffer, c.expected) << c.size;
+        EXPECT_EQ(buffer[c.size], 'X') << "written past the size " << c.size;
+    }
+    EXPECT_EQ(AnswerPluginText(text, 0, 100), 5);
 }
 
 } // namespace
