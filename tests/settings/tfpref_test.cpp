@@ -522,4 +522,27 @@ TEST_F(PrefDialogTest, PluginTabInstallsAndRemovesListedPaths)
     EXPECT_EQ(reg.GetValueNames(), G().PluginList);
 }
 
+TEST_F(PrefDialogTest, EveryTabShowsItsControlsWhole)
+{
+    Start();
+    TfPref &pref = Open();
+    // TONARIA_SCREENS names a folder that gets a picture of each tab.
+    const QString screens = qEnvironmentVariable("TONARIA_SCREENS");
+    for (int tab = 0; tab < pref.pcPref->count(); ++tab) {
+        pref.pcPref->setCurrentIndex(tab);
+        QWidget *page = pref.pcPref->widget(tab);
+        QCoreApplication::processEvents();
+        for (QWidget *control : page->findChildren<QWidget *>()) {
+            if (!control->isVisible() || control->objectName().isEmpty()) continue;
+            const QRect place(control->mapTo(page, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(page->rect().contains(place)) << control->objectName().toStdString();
+            EXPECT_GE(control->width(), control->minimumSizeHint().width())
+                << control->objectName().toStdString();
+        }
+        if (!screens.isEmpty())
+            pref.grab().save(screens + QStringLiteral("/preferences-") + page->objectName() +
+                             QStringLiteral(".png"));
+    }
+}
+
 } // namespace

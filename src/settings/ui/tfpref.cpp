@@ -288,6 +288,8 @@ TfPref::TfPref(TJukebox &jukebox, QWidget *parent)
     tsPlugins = new TPluginTab(g_, jukebox.PluginHost(), pcPref);
     tsPlugins->setObjectName(QStringLiteral("tsPlugins"));
     pcPref->addTab(tsPlugins, QStringLiteral("Plug-ins"));
+    // Every tab's caption in sight: the dialog is as wide as the tab row.
+    pcPref->setUsesScrollButtons(false);
     CreateButtons();
     ConnectRules();
 
@@ -299,7 +301,7 @@ TfPref::TfPref(TJukebox &jukebox, QWidget *parent)
     buttons->addWidget(bCancel);
     buttons->addWidget(bApply);
     layout->addLayout(buttons);
-    resize(540, 460);
+    resize(sizeHint().expandedTo(QSize(560, 460)));
 }
 
 TfPref::~TfPref() = default;
