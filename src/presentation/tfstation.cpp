@@ -11,11 +11,11 @@
 #include "news/newscheck.h"
 #include "news/ui/tfrozedadivid.h"
 #include "platform/ui/devicemenu.h"
+#include "presentation/skin/applytheme.h"
 #include "presentation/stationlistbox.h"
 #include "presentation/stationrowdelegate.h"
 #include "presentation/tfdisplay.h"
 #include "presentation/tffloat.h"
-#include "presentation/skin/applytheme.h"
 #include "presentation/tpopuplistbox.h"
 #include "settings/ui/tfpref.h"
 
@@ -404,18 +404,20 @@ void TfStation::ShowNewsManager()
 
 void TfStation::ShowPreferences()
 {
-    if (!fPref) {
-        fPref = new TfPref(*jukebox_);
-        fPref->ApplyThemeToWindows = [this] { ApplyThemeToWindows(); };
+    TfPref *pref = fPref.data();
+    if (!pref) {
+        pref = new TfPref(*jukebox_);
+        pref->ApplyThemeToWindows = [this] { ApplyThemeToWindows(); };
         // The dialog's going gives the windows back their shown or hidden state.
-        connect(fPref, &QObject::destroyed, this, [this] {
+        connect(pref, &QObject::destroyed, this, [this] {
             const TTonariaGlobals &g = jukebox_->GlobalState();
             if (!g.ShuttingDown) jukebox_->SetCloaked(g.Cloaked);
         });
+        fPref = pref;
     }
-    fPref->show();
-    fPref->raise();
-    fPref->activateWindow();
+    pref->show();
+    pref->raise();
+    pref->activateWindow();
 }
 
 TfPref *TfStation::Preferences() const

@@ -2,8 +2,8 @@
 
 #include "core/tonariaglobals.h"
 #include "localisation/showmessage.h"
-#include "platform/system/messageservice.h"
 #include "platform/desktop/desktopassociations.h"
+#include "platform/system/messageservice.h"
 #include "platform/system/registry.h"
 
 #include <QHBoxLayout>
@@ -115,8 +115,7 @@ void TAssocTab::sbAssocClick()
         if (reg.OpenKey(u'\\' + extension, true)) reg.WriteString(QString(), kMediaFileClass);
     }
     QString error;
-    if (!Desktop.Associate(WithoutDot(extension), &error))
-        ShowMessageText(error, MB_ICONERROR);
+    if (!Desktop.Associate(WithoutDot(extension), &error)) ShowMessageText(error, MB_ICONERROR);
     // The save writes the class the key points at.
     g_.SavePreferences();
     Fill();

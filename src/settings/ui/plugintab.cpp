@@ -45,12 +45,13 @@ TPluginTab::TPluginTab(TTonariaGlobals &globals, TPIHost &host, QWidget *parent)
 
     sbPIInstall = MakeButton(this, "sbPIInstall", QStringLiteral("Install"),
                              QStringLiteral("Install plug-in..."));
-    sbPIRemove = MakeButton(this, "sbPIRemove", QStringLiteral("Remove"),
-                            QStringLiteral("Remove plug-in"));
+    sbPIRemove =
+        MakeButton(this, "sbPIRemove", QStringLiteral("Remove"), QStringLiteral("Remove plug-in"));
     sbPIConfigure = MakeButton(this, "sbPIConfigure", QStringLiteral("Configure"),
                                QStringLiteral("Configure specific plug-in options..."));
     lPINote = new QLabel(
-        QStringLiteral("Most changes in this tab will not take effect until you restarted Tonaria. "),
+        QStringLiteral(
+            "Most changes in this tab will not take effect until you restarted Tonaria. "),
         this);
     lPINote->setObjectName(QStringLiteral("lPINote"));
     lPINote->setWordWrap(true);
@@ -87,12 +88,13 @@ void TPluginTab::Fill()
     for (const QString &path : std::as_const(g_.PluginList)) {
         auto *item = new QTreeWidgetItem(lvPI);
         item->setText(ColName, DisplayName(path));
-        item->setText(ColLoaded, host_.FindLoaded(path) >= 0 ? QStringLiteral("Yes")
-                                                             : QStringLiteral("No"));
+        item->setText(ColLoaded,
+                      host_.FindLoaded(path) >= 0 ? QStringLiteral("Yes") : QStringLiteral("No"));
         item->setText(ColPath, path);
     }
     const int rows = lvPI->topLevelItemCount();
-    if (selected >= 0 && rows > 0) lvPI->setCurrentItem(lvPI->topLevelItem(std::min(selected, rows - 1)));
+    if (selected >= 0 && rows > 0)
+        lvPI->setCurrentItem(lvPI->topLevelItem(std::min(selected, rows - 1)));
     lvPISelectItem();
 }
 

@@ -11,6 +11,7 @@
 #include "settings/ui/assoctab.h"
 #include "settings/ui/fontconversion.h"
 #include "settings/ui/plugintab.h"
+#include "settings/ui/prefcontrols.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -31,12 +32,11 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-#include <QShowEvent>
 
 #include <algorithm>
 #include <array>
@@ -45,98 +45,6 @@ namespace {
 
 // The largest reset file copied; a MIDI reset is a few bytes of system-exclusive messages.
 constexpr qint64 kMaxResetFileSize = 4 * 1024 * 1024;
-
-template <class TControl> TControl *Named(QWidget *parent, const char *name)
-{
-    auto *control = new TControl(parent);
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-QCheckBox *CheckBox(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *box = Named<QCheckBox>(parent, name);
-    box->setText(caption);
-    return box;
-}
-
-QLabel *Label(QWidget *parent, const char *name, const QString &caption, QWidget *buddy = nullptr)
-{
-    auto *label = Named<QLabel>(parent, name);
-    label->setText(caption);
-    if (buddy) label->setBuddy(buddy);
-    return label;
-}
-
-QPushButton *Button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = Named<QPushButton>(parent, name);
-    button->setText(caption);
-    return button;
-}
-
-QSpinBox *SpinEdit(QWidget *parent, const char *name, int step, int maximum)
-{
-    auto *spin = Named<QSpinBox>(parent, name);
-    spin->setRange(0, maximum);
-    spin->setSingleStep(step);
-    spin->setMinimumWidth(90);
-    return spin;
-}
-
-QSlider *TrackBar(QWidget *parent, const char *name, int minimum, int maximum, int page)
-{
-    auto *bar = Named<QSlider>(parent, name);
-    bar->setOrientation(Qt::Horizontal);
-    bar->setRange(minimum, maximum);
-    bar->setSingleStep(10);
-    bar->setPageStep(page);
-    bar->setTickInterval(10);
-    bar->setTickPosition(QSlider::TicksBelow);
-    return bar;
-}
-
-// A group box drawn as a frame only: its check box above it is its caption.
-QGroupBox *Frame(QWidget *parent, const char *name)
-{
-    auto *group = Named<QGroupBox>(parent, name);
-    group->setProperty("tag", 2);
-    return group;
-}
-
-// A spin edit with its unit after it, as one row of a form.
-QWidget *WithUnit(QWidget *parent, QSpinBox *spin, const char *unitName, const QString &unit)
-{
-    auto *row = new QWidget(parent);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    spin->setParent(row);
-    layout->addWidget(spin);
-    layout->addWidget(Label(row, unitName, unit));
-    layout->addStretch();
-    return row;
-}
-
-// A track bar between the texts of its two ends.
-QWidget *BetweenEnds(QWidget *parent, QSlider *bar, const char *minName, const QString &minText,
-                     const char *maxName, const QString &maxText)
-{
-    auto *row = new QWidget(parent);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Label(row, minName, minText));
-    bar->setParent(row);
-    layout->addWidget(bar, 1);
-    layout->addWidget(Label(row, maxName, maxText));
-    return row;
-}
-
-QWidget *Page(QTabWidget *tabs, const char *name, const QString &caption)
-{
-    auto *page = Named<QWidget>(tabs, name);
-    tabs->addTab(page, caption);
-    return page;
-}
 
 // The files of a folder with that extension (".tlg"), without it, sorted.
 QStringList NamesIn(const QString &folder, const QString &extension)
@@ -309,15 +217,17 @@ TfPref::~TfPref() = default;
 void TfPref::CreateGeneral()
 {
     QWidget *page = Page(pcPref, "tsGeneral", QStringLiteral("General"));
-    cbAutoOpenTitle =
-        CheckBox(page, "cbAutoOpenTitle", QStringLiteral("Automatically open when a title is selected"));
+    cbAutoOpenTitle = CheckBox(page, "cbAutoOpenTitle",
+                               QStringLiteral("Automatically open when a title is selected"));
     rseQuickNumber = SpinEdit(page, "rseQuickNumber", 500, 60000);
     rsePauseDelay = SpinEdit(page, "rsePauseDelay", 500, 60000);
     auto *times = new QFormLayout;
-    times->addRow(Label(page, "lQuickNumber", QStringLiteral("QuickNumber delay time:"), rseQuickNumber),
-                  WithUnit(page, rseQuickNumber, "lQuickNumberUnit", QStringLiteral("milliseconds")));
-    times->addRow(Label(page, "lPauseDelay", QStringLiteral("Pause between each title:"), rsePauseDelay),
-                  WithUnit(page, rsePauseDelay, "lPauseDelayUnit", QStringLiteral("milliseconds")));
+    times->addRow(
+        Label(page, "lQuickNumber", QStringLiteral("QuickNumber delay time:"), rseQuickNumber),
+        WithUnit(page, rseQuickNumber, "lQuickNumberUnit", QStringLiteral("milliseconds")));
+    times->addRow(
+        Label(page, "lPauseDelay", QStringLiteral("Pause between each title:"), rsePauseDelay),
+        WithUnit(page, rsePauseDelay, "lPauseDelayUnit", QStringLiteral("milliseconds")));
 
     cbReset = CheckBox(page, "cbReset", QStringLiteral("Use MIDI Reset file"));
     gbReset = Frame(page, "gbReset");
@@ -351,13 +261,14 @@ void TfPref::CreateMeter()
 
     auto *fall = new QVBoxLayout(gbAPMFall);
     fall->addWidget(Label(gbAPMFall, "lAPMFallInterval",
-                          QStringLiteral("Audio Peak Meter fall-off interval:"), tbAPMFallInterval));
+                          QStringLiteral("Audio Peak Meter fall-off interval:"),
+                          tbAPMFallInterval));
     fall->addWidget(BetweenEnds(gbAPMFall, tbAPMFallInterval, "lAPMFallIntervalMin",
                                 QStringLiteral("Short"), "lAPMFallIntervalMax",
                                 QStringLiteral("Long")));
     auto *meter = new QVBoxLayout(gbAPM);
-    meter->addWidget(Label(gbAPM, "lAPMInterval", QStringLiteral("Audio Peak Meter update interval:"),
-                           tbAPMInterval));
+    meter->addWidget(Label(gbAPM, "lAPMInterval",
+                           QStringLiteral("Audio Peak Meter update interval:"), tbAPMInterval));
     meter->addWidget(BetweenEnds(gbAPM, tbAPMInterval, "lAPMIntervalMin",
                                  QStringLiteral("10 milliseconds"), "lAPMIntervalMax",
                                  QStringLiteral("100 milliseconds")));
@@ -378,7 +289,8 @@ void TfPref::CreateMeter()
 void TfPref::CreateUserInterface()
 {
     QWidget *page = Page(pcPref, "tsUserInterface", QStringLiteral("User Interface"));
-    cbAllowFly = CheckBox(page, "cbAllowFly", QStringLiteral("Enable mouse pointer-sensitive buttons"));
+    cbAllowFly =
+        CheckBox(page, "cbAllowFly", QStringLiteral("Enable mouse pointer-sensitive buttons"));
     cbAutoSnap = CheckBox(page, "cbAutoSnap", QStringLiteral("Enable AutoSnap"));
     rseTitlesGutter = SpinEdit(page, "rseTitlesGutter", 4, 256);
     bFonts = Button(page, "bFonts", QStringLiteral("Fonts"));
@@ -490,16 +402,16 @@ void TfPref::CreateFastSeek()
         return box;
     };
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(group("gbFB", QStringLiteral("Fast Backward"),
-                            {{&TfPref::rseFBSkip, "rseFBSkip", "lFBSkip", "lFBSkipUnit", "Skip length:"},
-                             {&TfPref::rseFBInt, "rseFBInt", "lFBInt", "lFBIntUnit", "Interval:"},
-                             {&TfPref::rseFBDec, "rseFBDec", "lFBDec", "lFBDecUnit",
-                              "Interval decrement:"}}));
-    layout->addWidget(group("gbFF", QStringLiteral("Fast Forward"),
-                            {{&TfPref::rseFFSkip, "rseFFSkip", "lFFSkip", "lFFSkipUnit", "Skip length:"},
-                             {&TfPref::rseFFInt, "rseFFInt", "lFFInt", "lFFIntUnit", "Interval:"},
-                             {&TfPref::rseFFDec, "rseFFDec", "lFFDec", "lFFDecUnit",
-                              "Interval decrement:"}}));
+    layout->addWidget(
+        group("gbFB", QStringLiteral("Fast Backward"),
+              {{&TfPref::rseFBSkip, "rseFBSkip", "lFBSkip", "lFBSkipUnit", "Skip length:"},
+               {&TfPref::rseFBInt, "rseFBInt", "lFBInt", "lFBIntUnit", "Interval:"},
+               {&TfPref::rseFBDec, "rseFBDec", "lFBDec", "lFBDecUnit", "Interval decrement:"}}));
+    layout->addWidget(
+        group("gbFF", QStringLiteral("Fast Forward"),
+              {{&TfPref::rseFFSkip, "rseFFSkip", "lFFSkip", "lFFSkipUnit", "Skip length:"},
+               {&TfPref::rseFFInt, "rseFFInt", "lFFInt", "lFFIntUnit", "Interval:"},
+               {&TfPref::rseFFDec, "rseFFDec", "lFFDec", "lFFDecUnit", "Interval decrement:"}}));
     layout->addStretch();
 }
 
@@ -508,9 +420,11 @@ void TfPref::CreateNews()
     QWidget *page = Page(pcPref, "tsRozedAdivid", QStringLiteral("RozedAdivid"));
     lbSUStatus = Named<QListWidget>(page, "lbSUStatus");
     lbSUStatus->setMinimumHeight(90);
-    cbSUAuto = CheckBox(page, "cbSUAuto", QStringLiteral("Automatically invoke when Tonaria starts"));
-    cbSUAutoIfConnected = CheckBox(page, "cbSUAutoIfConnected",
-                                   QStringLiteral("Only if network connection is already established"));
+    cbSUAuto =
+        CheckBox(page, "cbSUAuto", QStringLiteral("Automatically invoke when Tonaria starts"));
+    cbSUAutoIfConnected =
+        CheckBox(page, "cbSUAutoIfConnected",
+                 QStringLiteral("Only if network connection is already established"));
     cbSUProxy = CheckBox(page, "cbSUProxy", QStringLiteral("Use proxy"));
     gbSUProxy = Frame(page, "gbSUProxy");
     eSUProxyServer = Named<QLineEdit>(gbSUProxy, "eSUProxyServer");
@@ -633,7 +547,8 @@ void TfPref::bApplyClick()
     g_.ResetFile = cbResetFile->currentText();
     g_.Lang = cbLang->currentText();
     g_.ThemeName = cbThemeName->currentText();
-    g_.FormMode = std::uint8_t(CheckedMode({rbFormModeLast, rbFormModeUncloaked, rbFormModeCloaked}));
+    g_.FormMode =
+        std::uint8_t(CheckedMode({rbFormModeLast, rbFormModeUncloaked, rbFormModeCloaked}));
     g_.FloatMode =
         std::uint8_t(CheckedMode({rbFloatModeLast, rbFloatModeUncloaked, rbFloatModeCloaked}));
 
@@ -699,9 +614,8 @@ void TfPref::bSaveLangFileClick()
         ShowMessageById(QStringLiteral("ErrFileSave"), {path}, MB_ICONERROR);
         return;
     }
-    if (!QFileInfo::exists(path) &&
-        ShowMessageById(QStringLiteral("AskFileDoesntExist"), {path},
-                        MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!QFileInfo::exists(path) && ShowMessageById(QStringLiteral("AskFileDoesntExist"), {path},
+                                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     QDir().mkpath(g_.LangFolder);
     if (GenerateLanguageFile(path))
