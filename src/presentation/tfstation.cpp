@@ -11,11 +11,13 @@
 #include "news/newscheck.h"
 #include "news/ui/tfrozedadivid.h"
 #include "platform/ui/devicemenu.h"
+#include "presentation/skin/applytheme.h"
 #include "presentation/stationlistbox.h"
 #include "presentation/stationrowdelegate.h"
 #include "presentation/tfdisplay.h"
 #include "presentation/tffloat.h"
 #include "presentation/tpopuplistbox.h"
+#include "settings/ui/tfpref.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -63,12 +65,23 @@ TfStation::TfStation(const QString &executablePath, int colourDepth, TTimerSourc
     CreateTray();
     CreatePopupLists();
     ConnectJukebox();
+    // The windows a language file is written from.
+    LanguageForms() = {
+        {[this] { return static_cast<QWidget *>(new TfPref(*jukebox_)); },
+         [this] { return static_cast<QWidget *>(fPref.data()); }},
+        {nullptr, [this] { return static_cast<QWidget *>(this); }},
+    };
 }
 
 TfStation::~TfStation()
 {
-    // The viewer works on the preferences, which go with the jukebox.
+    LanguageForms().clear();
+    // The viewer and the dialog work on the preferences, which go with the jukebox.
     delete fRozedAdivid.data();
+    if (fPref) {
+        disconnect(fPref, nullptr, this, nullptr);
+        delete fPref.data();
+    }
     news_.reset();
     // The jukebox's last words (the saves of its shut-down) are no longer the form's business.
     disconnect(jukebox_.get(), nullptr, this, nullptr);
@@ -145,6 +158,7 @@ void TfStation::ConnectJukebox()
     connect(&j, &TJukebox::actionRequested, this, [this, editors](TStationAction action) {
         if (action == TStationAction::aHelpTopics)
             QDesktopServices::openUrl(QUrl::fromLocalFile(jukebox_->HelpFile()));
+        if (action == TStationAction::aMiscPref) ShowPreferences();
         editors->Run(action); // the library editors; other actions pass
     });
     j.Player().OnMenuClicked = [this](TSonoricPlayer *, TSPDeviceInfo *device) {
@@ -386,6 +400,40 @@ void TfStation::ShowNewsManager()
     fRozedAdivid->setWindowModality(Qt::ApplicationModal);
     LocaliseForm(fRozedAdivid, false);
     fRozedAdivid->show();
+}
+
+void TfStation::ShowPreferences()
+{
+    TfPref *pref = fPref.data();
+    if (!pref) {
+        pref = new TfPref(*jukebox_);
+        pref->ApplyThemeToWindows = [this] { ApplyThemeToWindows(); };
+        // The dialog's going gives the windows back their shown or hidden state.
+        connect(pref, &QObject::destroyed, this, [this] {
+            const TTonariaGlobals &g = jukebox_->GlobalState();
+            if (!g.ShuttingDown) jukebox_->SetCloaked(g.Cloaked);
+        });
+        fPref = pref;
+    }
+    pref->show();
+    pref->raise();
+    pref->activateWindow();
+}
+
+TfPref *TfStation::Preferences() const
+{
+    return fPref.data();
+}
+
+void TfStation::ApplyThemeToWindows()
+{
+    TTonariaGlobals &g = jukebox_->GlobalState();
+    TThemeHost host;
+    host.ThemesFolder = g.ThemesFolder;
+    host.DisplayFlag = [&g] { return g.DisplayFlag; };
+    host.SetDisplayFlag = [&g](bool on) { g.DisplayFlag = on; };
+    host.ApplyPreferences = [this] { jukebox_->ApplyPreferences(); };
+    ApplyThemeToForms(g.UIMan, fDisplay.data(), fFloat.data(), g.ThemeName, host);
 }
 
 void TfStation::CheckNewsNow()

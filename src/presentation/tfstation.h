@@ -28,6 +28,7 @@ class TPopupListBox;
 class TStationListBox;
 class TTimerSource;
 class TfFloat;
+class TfPref;
 class TfRozedAdivid;
 
 class TfStation : public QWidget {
@@ -78,6 +79,10 @@ public:
     TNewsCheck &NewsCheck() const { return *news_; }
     TfRozedAdivid *NewsManager() const;
 
+    // The preferences dialog: one at a time, freed when closed.
+    void ShowPreferences();
+    TfPref *Preferences() const;
+
 private:
     void CreateActions();
     void CreateTray();
@@ -92,11 +97,13 @@ private:
     void CreatePopupLists();
     void FollowCloaked(bool cloaked);
     void FreeDisplay();
+    void ApplyThemeToWindows();
 
     TTimerSource &timers_;
     std::unique_ptr<TJukebox> jukebox_;
     std::unique_ptr<TNewsCheck> news_;
     QPointer<TfRozedAdivid> fRozedAdivid;
+    QPointer<TfPref> fPref;
     QPointer<TfDisplay> fDisplay;
     QPointer<QMenu> reopenMenu_;
     QSystemTrayIcon *tiStation = nullptr;

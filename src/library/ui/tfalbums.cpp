@@ -39,7 +39,6 @@ TfAlbums::TfAlbums(TLibraryEditors &editors, QWidget *parent) : TfLibraryEditor(
                         QStringLiteral("edit-delete"), QKeySequence(Qt::Key_Delete));
     aUndo = AddAction("aUndo", QStringLiteral("Undo"), QStringLiteral("Undo the last deletion"),
                       QStringLiteral("edit-undo"), QKeySequence::Undo);
-    aUndo->setProperty("tag", 2);
     toolBar_->addSeparator();
     aSort = AddAction("aSort", QStringLiteral("Sort"), QStringLiteral("Sort titles"),
                       QStringLiteral("view-sort-ascending"));

@@ -60,7 +60,6 @@ TfPrograms::TfPrograms(TLibraryEditors &editors, QWidget *parent)
                         QStringLiteral("edit-delete"), QKeySequence(Qt::Key_Delete));
     aUndo = AddAction("aUndo", QStringLiteral("Undo"), QStringLiteral("Undo the last deletion"),
                       QStringLiteral("edit-undo"), QKeySequence::Undo);
-    aUndo->setProperty("tag", 2);
     toolBar_->addSeparator();
     aAddFiles = AddAction("aAddFiles", QStringLiteral("Add files"), QStringLiteral("Add files..."),
                           QStringLiteral("list-add"), QKeySequence(Qt::CTRL | Qt::Key_F11));

@@ -34,7 +34,6 @@ TfTitles::TfTitles(TLibraryEditors &editors, QWidget *parent) : TfLibraryEditor(
                         QStringLiteral("edit-delete"), QKeySequence(Qt::CTRL | Qt::Key_Delete));
     aUndo = AddAction("aUndo", QStringLiteral("Undo"), QStringLiteral("Undo the last deletion"),
                       QStringLiteral("edit-undo"), QKeySequence::Undo);
-    aUndo->setProperty("tag", 2);
     toolBar_->addSeparator();
     aPrograms = AddAction("aPrograms", QStringLiteral("Programs"),
                           QStringLiteral("Edit programs..."),
