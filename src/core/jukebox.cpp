@@ -58,6 +58,7 @@ TJukebox::TJukebox(const QString &executablePath, int colourDepth, TTimerSource 
     texts_ = std::make_unique<TDisplayTexts>(*globals_, spStation);
     texts_->SetStation(this);
     lists_ = std::make_unique<TStationLists>(*globals_, *this);
+    pluginHost_ = std::make_unique<TPIHost>(static_cast<TPIHostSite &>(*this));
     keys_ = std::make_unique<TStationKeys>(*globals_, *this);
     ticker_ = std::make_unique<TTicker>(source);
     lyricTimer_ = source.CreateTimer();
@@ -95,6 +96,25 @@ void TJukebox::ConnectParts()
     // A title that has played to its end is taken at once, not at the next refresh.
     spStation.OnPlayStopped = [this](TSonoricPlayer *) { Post(TStationCommand::EndCheck); };
     spStation.OnNotify = [this](TSonoricPlayer *) { RefreshActivity(); };
+    ConnectPluginHost();
+}
+
+void TJukebox::ConnectPluginHost()
+{
+    connect(this, &TJukebox::pluginNotification, this,
+            [this](std::uint32_t code) { pluginHost_->Notify(code); });
+    spStation.OnDeviceCount = [this](TSonoricPlayer *, std::int32_t &count) {
+        count = pluginHost_->DeviceCount();
+    };
+    spStation.OnDeviceMessage = [this](TSonoricPlayer *, std::int32_t id, std::uint32_t command,
+                                       std::uint32_t flags, std::uintptr_t params,
+                                       std::int32_t &result) {
+        result = pluginHost_->DeviceMessage(id, command, flags, params);
+    };
+    spStation.OnDeviceSupportFile = [this](TSonoricPlayer *, std::int32_t id,
+                                           const QString &fileName, bool &supports) {
+        if (ExtensionListSupports(pluginHost_->DeviceExtensions(id), fileName)) supports = true;
+    };
 }
 
 TJukebox::~TJukebox()
@@ -110,6 +130,7 @@ TJukebox::~TJukebox()
         spStation.Close();
     }
     g.SavePreferences();
+    pluginHost_->Shutdown();
     g.SetCurrentAlbum(nullptr);
     {
         TRegistry registry(g.RegistryStore());
@@ -121,6 +142,9 @@ TJukebox::~TJukebox()
     }
     spStation.OnNotify = nullptr;
     spStation.OnPlayStopped = nullptr;
+    spStation.OnDeviceCount = nullptr;
+    spStation.OnDeviceMessage = nullptr;
+    spStation.OnDeviceSupportFile = nullptr;
     g.Mixer = nullptr;
     mixer_.Close();
     g.Player = nullptr;
@@ -132,6 +156,8 @@ TJukebox::~TJukebox()
     keys_.reset();
     lists_.reset();
     texts_.reset();
+    // The plug-in lists go with the global state.
+    pluginHost_->Finalize();
     globals_.reset();
 }
 
@@ -164,6 +190,7 @@ void TJukebox::StartUp(const TCommandLine &commandLine)
     spStation.AnalyzeMCIDevices();
 
     Status(QStringLiteral("Loading plug-ins..."));
+    pluginHost_->Load(g.PluginList, spStation.MCIDeviceCount());
     spStation.AnalyzePluginDevices();
     emit devicesAnalysed();
 
@@ -551,6 +578,72 @@ void TJukebox::RunEndCheck()
     if (closed_) return;
     Transport().CheckEndOfTitle();
     RefreshActivity();
+}
+
+// ---- What the plug-in host asks ----
+
+void TJukebox::RunPluginAction(TPIHostAction action)
+{
+    switch (action) {
+    case TPIHostAction::UpdateControls:
+        RunCommand(TStationCommand::Controls);
+        break;
+    case TPIHostAction::UpdateDisplay:
+        RunCommand(TStationCommand::Display);
+        break;
+    case TPIHostAction::Animate:
+        RunCommand(TStationCommand::Animation);
+        break;
+    case TPIHostAction::PeakTick:
+        RunCommand(TStationCommand::PeakMeter);
+        break;
+    case TPIHostAction::CheckEnd:
+        RunCommand(TStationCommand::EndCheck);
+        break;
+    }
+}
+
+QString TJukebox::PluginLoadedFile()
+{
+    const TTitle *title = globals_->LoadedTitle;
+    return title ? title->FileName : QString();
+}
+
+std::int64_t TJukebox::PluginPosition()
+{
+    if (!spStation.Opened()) return 0;
+    try {
+        return spStation.GetPosition();
+    } catch (const std::exception &) {
+        return 0;
+    }
+}
+
+std::int64_t TJukebox::PluginLength()
+{
+    if (!spStation.Opened()) return 0;
+    try {
+        return spStation.GetLength();
+    } catch (const std::exception &) {
+        return 0;
+    }
+}
+
+TPIPlayState TJukebox::PluginPlayState()
+{
+    if (!spStation.Opened()) return TPIPlayState::Closed;
+    try {
+        switch (spStation.GetMode()) {
+        case MCI_MODE_PLAY:
+            return TPIPlayState::Playing;
+        case MCI_MODE_PAUSE:
+            return TPIPlayState::Paused;
+        default:
+            return TPIPlayState::Stopped;
+        }
+    } catch (const std::exception &) {
+        return TPIPlayState::Stopped;
+    }
 }
 
 // ---- Files ----

@@ -25,6 +25,7 @@
 #include "playback/sonoricmixer.h"
 #include "playback/sonoricplayer.h"
 #include "plugins/pihost.h"
+#include "plugins/pihostsite.h"
 
 #include <QObject>
 #include <QStringList>
@@ -53,7 +54,8 @@ enum class TStationCommand { PeakMeter, Display, CloseDisplay, Animation, EndChe
 class TJukebox : public QObject,
                  public THandoffTarget,
                  public TStationSink,
-                 public TStationCommands {
+                 public TStationCommands,
+                 private TPIHostSite {
     Q_OBJECT
 
 public:
@@ -215,13 +217,22 @@ private:
     // Runs a command, showing any failure of the player or of a package once.
     void Guard(const std::function<void()> &command);
     void ShowFailure(const QString &text);
+    void ConnectPluginHost();
+
+    // ---- What the plug-in host asks ----
+    void RunPluginAction(TPIHostAction action) override;
+    QString PluginLoadedFile() override;
+    std::int64_t PluginPosition() override;
+    std::int64_t PluginLength() override;
+    TPIPlayState PluginPlayState() override;
+    void PluginLoadingStatus(const QString &text) override { Status(text); }
 
     std::unique_ptr<TTonariaGlobals> globals_;
     TSonoricPlayer spStation;
     TSonoricMixer mixer_;
     TRecentFiles mmStation;
     std::unique_ptr<TStationLists> lists_;
-    std::unique_ptr<TPIHost> pluginHost_ = std::make_unique<TPIHost>();
+    std::unique_ptr<TPIHost> pluginHost_;
     std::unique_ptr<TStationKeys> keys_;
     std::unique_ptr<TTicker> ticker_;
     std::unique_ptr<TDisplayTexts> texts_;

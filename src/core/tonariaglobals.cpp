@@ -13,6 +13,7 @@
 #include "platform/system/programfolder.h"
 #include "platform/system/tempfolder.h"
 #include "playback/sonoricplayer.h"
+#include "plugins/pishipping.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -61,6 +62,9 @@ TTonariaGlobals::TTonariaGlobals(const QString &executablePath, int colourDepth,
     DefaultThemeFolder = ExeFolder + QStringLiteral("Themes/Default/");
     LangFolder = ExeFolder + QStringLiteral("Lang/");
     PluginsFolder = ExeFolder + QStringLiteral("Plugins/");
+    for (const QString &failure : ShipPlugins(PluginsFolder, ShippedPluginsFolder()))
+        ShowMessageText(QStringLiteral("Cannot copy the shipped plug-in %1").arg(failure),
+                        MB_ICONERROR);
     ResetFolder = ExeFolder + QStringLiteral("Reset/");
     SUFolder = ExeFolder + QStringLiteral("SU/");
     ThemesFolder = ExeFolder + QStringLiteral("Themes/");
@@ -198,7 +202,11 @@ void TTonariaGlobals::LoadPreferences()
     QString error;
     if (!registryStore_.load(&error)) ShowMessageText(error, MB_ICONERROR);
     TRegistry registry(registryStore_);
+    registry.SetRootKey(TRegistry::THive::CurrentUser);
+    // A first start finds no plug-in list yet: it takes the plug-ins that came with the program.
+    const bool firstStart = !registry.KeyExists(kPluginsKey);
     TPreferences::LoadPreferences(registry);
+    if (firstStart) PluginList = FoundPlugins(PluginsFolder);
 }
 
 bool TTonariaGlobals::SavePreferences()

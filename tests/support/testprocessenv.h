@@ -18,4 +18,6 @@ inline void PrepareTestProcessEnvironment()
     if (access("/dev/shm", W_OK | X_OK) == 0) setenv("TMPDIR", "/dev/shm", 0);
     // A news check started by a test goes to a closed port of this machine, never out.
     setenv("TONARIA_NEWS_URL", "http://127.0.0.1:9/brimware/tonaria_su.txt", 0);
+    // Tests that are not about plug-ins load none: nothing is shipped into their program folders.
+    setenv("TONARIA_SHIPPED_PLUGINS", "", 0);
 }
