@@ -48,9 +48,10 @@ void DwordLe(QByteArray &out, std::uint32_t value)
     WordLe(out, int(value >> 16));
 }
 
-// The note of every fourth row, taken in turn from a short scale.
-constexpr int ModPeriods[] = {428, 381, 339, 320}; // C D E F
-constexpr int XmNotes[] = {49, 51, 53, 54};        // C-4 D-4 E-4 F-4
+// The note struck on every fourth row: one pitch (about 130 Hz), so that a recording tells a
+// module from other sounds by its pitch.
+constexpr int ModPeriod = 428; // C-2 in ProTracker's naming
+constexpr int XmNote = 49;     // C-4
 
 } // namespace
 
@@ -85,7 +86,7 @@ QByteArray Mod(int patterns, int rows, const char *title)
             for (int channel = 0; channel < 4; ++channel) {
                 int period = 0, sample = 0, effect = 0, param = 0;
                 if (channel == 0 && row % 4 == 0 && row < rows) {
-                    period = ModPeriods[(row / 4 + p) % 4];
+                    period = ModPeriod;
                     sample = 1;
                 }
                 if (channel == 2 && row == 0) {
@@ -129,7 +130,7 @@ QByteArray Xm(int patterns, int rows, const char *title, int channels)
         for (int row = 0; row < rows; ++row) {
             for (int channel = 0; channel < Channels; ++channel) {
                 const bool note = row % 4 == 0;
-                Byte(data, note ? XmNotes[(row / 4 + p + channel) % 4] + 12 * (channel % 3) : 0);
+                Byte(data, note ? XmNote : 0);
                 Byte(data, note ? 1 : 0);
                 Byte(data, 0); // volume column
                 Byte(data, 0); // effect
