@@ -435,6 +435,14 @@ TONARIA_EXPORT int mciGetErrorString(MCIERROR mcierr, char *pszText, uint32_t cc
  * alias), compared without letter case; 0 when there is none. Main thread only. */
 TONARIA_EXPORT MCIDEVICEID mciGetDeviceID(const char *pszDevice);
 
+/* Sends a completion notice for a device of a plug-in: MM_MCINOTIFY with `uStatus` (one of the
+ * MCI_NOTIFY_ codes) and `wDeviceID` goes to the receiver named by `dwCallback`, the dwCallback of
+ * the command the notice is about. The notice arrives later, through the main thread's event
+ * loop. Returns 1 when a notice was posted, 0 when `dwCallback` is 0 or the call did not come
+ * from the main thread (a plug-in's audio thread must hand the end of a play to the main thread
+ * and notify from there). */
+TONARIA_EXPORT int mciDriverNotify(uintptr_t dwCallback, MCIDEVICEID wDeviceID, uint32_t uStatus);
+
 /* The names the Windows headers give the 8-bit variants. */
 #define mciSendCommandA mciSendCommand
 #define mciGetErrorStringA mciGetErrorString

@@ -3,6 +3,7 @@
 #include "platform/mci/mcidevice.h"
 #include "platform/mci/mcierrortext.h"
 #include "platform/mci/mcilayer.h"
+#include "platform/mci/mcinotifyevent.h"
 #include "tonaria/mci.h"
 
 extern "C" {
@@ -25,6 +26,13 @@ MCIDEVICEID mciGetDeviceID(const char *pszDevice)
 {
     if (!pszDevice || !TMciLayer::onMainThread()) return 0;
     return TMciLayer::instance().deviceId(QString::fromUtf8(pszDevice));
+}
+
+int mciDriverNotify(uintptr_t dwCallback, MCIDEVICEID wDeviceID, uint32_t uStatus)
+{
+    if (dwCallback == 0 || !TMciLayer::onMainThread()) return 0;
+    postMciNotify(mciReceiver(dwCallback), uStatus, wDeviceID);
+    return 1;
 }
 
 } // extern "C"
