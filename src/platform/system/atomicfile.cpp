@@ -51,7 +51,8 @@ bool WriteAll(int fd, QByteArrayView bytes, int &error)
 
 } // namespace
 
-bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &reason, int mode)
+bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &reason, int mode,
+                         bool flush)
 {
     // A file kept as a link elsewhere (a settings file in a folder of dotfiles) stays a link:
     // the file it leads to is replaced.
@@ -74,7 +75,7 @@ bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &rea
         return succeeded;
     };
     bool ok = (mode < 0 || done(::fchmod(fd, mode_t(mode)) == 0)) && WriteAll(fd, bytes, error) &&
-              done(::fsync(fd) == 0);
+              (!flush || done(::fsync(fd) == 0));
     if (::close(fd) != 0 && ok) {
         error = errno;
         ok = false;
@@ -88,4 +89,13 @@ bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &rea
         reason = SystemReason(error);
     }
     return ok;
+}
+
+bool FlushFileSystemOf(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = ::syncfs(fd) == 0;
+    ::close(fd);
+    return flushed;
 }

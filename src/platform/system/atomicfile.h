@@ -13,5 +13,10 @@
 // Writes bytes to path (through a link, to the file it leads to). mode, when not negative, is the
 // new file's permission bits; otherwise a file being replaced keeps its permissions and a new one
 // gets the usual ones (0666 less the user's umask). False, with the reason, when the old file (if
-// any) stays.
-bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &reason, int mode = -1);
+// any) stays. A caller writing many files at once may pass flush = false and flush the whole
+// file system once at the end (FlushFileSystemOf) before it relies on them.
+bool WriteFileAtomically(const QString &path, QByteArrayView bytes, QString &reason, int mode = -1,
+                         bool flush = true);
+
+// Flushes everything written to the file system that holds path. False when it could not.
+bool FlushFileSystemOf(const QString &path);

@@ -21,7 +21,8 @@ QString withSlash(QString folder)
 }
 
 // Copies a file through a temporary file in the target's folder, so that a target is either
-// whole or absent (or still the old copy). The shipped files are small.
+// whole or absent (or still the old copy). The shipped files are small. The copy is not flushed
+// by itself: the seeding flushes the disk once, before it records what it gave.
 QString copyFile(const QString &from, const QString &to)
 {
     QFile in(from);
@@ -31,7 +32,7 @@ QString copyFile(const QString &from, const QString &to)
     if (!QDir().mkpath(QFileInfo(to).absolutePath()))
         return QStringLiteral("cannot create the folder");
     QString reason;
-    return WriteFileAtomically(to, bytes, reason) ? QString() : reason;
+    return WriteFileAtomically(to, bytes, reason, -1, false) ? QString() : reason;
 }
 
 // What a file holds, as a SHA-256 in hexadecimal; empty when it cannot be read.
@@ -150,9 +151,12 @@ TSeedResult SeedProgramFolder(const QString &programFolder, const QString &shipp
                 continue;
             }
             const auto given = record.constFind(name);
+            // No shipped file is empty: an empty one the record does not know is a copy that a
+            // crash cut short before the disk was flushed.
             const bool asShipped = given != record.cend()
                                        ? *given == present
-                                       : EarlierShippedHashes().contains(present);
+                                       : EarlierShippedHashes().contains(present) ||
+                                             existing.size() == 0;
             if (!asShipped) continue; // the user changed it: it stays
             replace = true;
         }
@@ -164,6 +168,7 @@ TSeedResult SeedProgramFolder(const QString &programFolder, const QString &shipp
         (replace ? result.updated : result.copied).append(name);
         if (!shippedHash.isEmpty()) record.insert(name, shippedHash);
     }
+    if (!result.copied.isEmpty() || !result.updated.isEmpty()) FlushFileSystemOf(target);
     if (record != recordAtStart && !WriteShippedRecord(recordPath, record))
         result.failed.append(QLatin1String(kShippedRecordName));
     result.copied.sort();

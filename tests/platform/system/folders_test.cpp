@@ -114,6 +114,17 @@ TEST(ProgramFolder, ShippedFilesStayCurrentUnlessTheUserChangedThem)
     EXPECT_EQ(result.updated, QStringList{english});
     EXPECT_EQ(TTestEnvironment::readFile(home + english), "[Globals]\r\nC=3\r\n");
     EXPECT_EQ(TTestEnvironment::readFile(home + QStringLiteral("mci.ini")), "edited by hand");
+
+    // A copy that a crash left empty before the disk was flushed (the record never heard of
+    // it) is given again; an empty file the record knows is the user's.
+    const TTestEnvironment crashed;
+    writeFile(crashed.home() + english, "");
+    result = SeedProgramFolder(crashed.home(), shipped);
+    EXPECT_EQ(result.updated, QStringList{english});
+    EXPECT_EQ(TTestEnvironment::readFile(crashed.home() + english), "[Globals]\r\nC=3\r\n");
+    writeFile(crashed.home() + english, "");
+    writeFile(shipped + english, "[Globals]\r\nD=4\r\n");
+    EXPECT_TRUE(SeedProgramFolder(crashed.home(), shipped).updated.isEmpty());
 }
 
 TEST(MciExtensions, ReadsItsSectionInFileOrder)
