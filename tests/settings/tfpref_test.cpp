@@ -8,6 +8,7 @@
 #include "platform/system/messageservice.h"
 #include "platform/system/registry.h"
 #include "playback/player_support.h"
+#include "plugins/pihost_support.h"
 #include "presentation/skin/tbmpbtn.h"
 #include "presentation/skin/ttransparentlabel.h"
 #include "presentation/skin/ttransprogressbar.h"
@@ -474,6 +475,42 @@ TEST_F(PrefDialogTest, AssociateIsOfferedForSupportedTypesNotYetTonarias)
     ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\.rmi"), false));
     EXPECT_EQ(reg.ReadString(QString()), QStringLiteral("Tonaria3.MediaFile"));
     EXPECT_TRUE(reg.KeyExists(QStringLiteral("\\Tonaria3.MediaFile\\Shell\\Open\\Command")));
+}
+
+TEST_F(PrefDialogTest, PluginTabShowsTheLoadedPluginsAndConfiguresThem)
+{
+    const QString hello = CopyTestPlugin(env, QStringLiteral("hello"));
+    const QString broken = env.writeFile(QStringLiteral("broken.tpi"), "no library");
+    WritePluginList(env, {hello, broken});
+    Start(false);
+    TfPref &pref = Open();
+    TPluginTab &tab = *pref.tsPlugins;
+    struct {
+        QString path, name, loaded;
+    } const expected[] = {
+        {hello, QStringLiteral("Hello, the example plug-in"), QStringLiteral("Yes")},
+        {broken, QStringLiteral("broken.tpi"), QStringLiteral("No")},
+    };
+    ASSERT_EQ(tab.lvPI->topLevelItemCount(), 2);
+    for (const auto &row : expected) {
+        const auto found = tab.lvPI->findItems(row.path, Qt::MatchExactly, 2);
+        ASSERT_EQ(found.size(), 1) << row.path.toStdString();
+        EXPECT_EQ(found[0]->text(0), row.name);
+        EXPECT_EQ(found[0]->text(1), row.loaded);
+        tab.lvPI->setCurrentItem(found[0]);
+        EXPECT_EQ(tab.sbPIConfigure->isEnabled(), row.path == hello);
+    }
+
+    // The example has no options of its own: it tells what it is instead.
+    tab.lvPI->setCurrentItem(tab.lvPI->findItems(hello, Qt::MatchExactly, 2).value(0));
+    boxes.clear();
+    tab.sbPIConfigure->click();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Hello"));
+    EXPECT_EQ(boxes.boxes()[0].text,
+              QStringLiteral("Hello, the example plug-in\r\r"
+                             "Shows how a plug-in registers a view and answers the host."));
+    EXPECT_EQ(boxes.boxes()[0].flags & MB_ICONMASK, MB_ICONINFORMATION);
 }
 
 TEST_F(PrefDialogTest, PluginTabInstallsAndRemovesListedPaths)
