@@ -130,9 +130,13 @@ protected:
     void SetUp() override
     {
         UseTestSoundFont();
-        // Whatever the desktop side writes stays in this test's own folders.
+        // The desktop is the test's own: whatever it writes stays in the test's folders, and
+        // neither the machine's defaults nor the user's leak in.
         qputenv("XDG_CONFIG_HOME", env.scratch().toUtf8() + "config");
         qputenv("XDG_DATA_HOME", env.scratch().toUtf8() + "data");
+        qputenv("XDG_CONFIG_DIRS", env.scratch().toUtf8() + "etc");
+        qputenv("XDG_DATA_DIRS", env.scratch().toUtf8() + "sys");
+        qputenv("XDG_CURRENT_DESKTOP", QByteArray());
         CopyTree(TTestEnvironment::sourceData() + QStringLiteral("Themes"),
                  env.home() + QStringLiteral("Themes"));
     }
@@ -475,6 +479,35 @@ TEST_F(PrefDialogTest, AssociateIsOfferedForSupportedTypesNotYetTonarias)
     ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\.rmi"), false));
     EXPECT_EQ(reg.ReadString(QString()), QStringLiteral("Tonaria3.MediaFile"));
     EXPECT_TRUE(reg.KeyExists(QStringLiteral("\\Tonaria3.MediaFile\\Shell\\Open\\Command")));
+}
+
+TEST_F(PrefDialogTest, AssociatingMidiFilesMakesTonariaTheDesktopsDefault)
+{
+    Start(false);
+    TfPref &pref = Open();
+    TAssocTab &tab = *pref.tsFileAssociations;
+    QTreeWidget *list = tab.lvAssoc;
+    QTreeWidgetItem *midi = list->topLevelItem(1);
+    ASSERT_EQ(midi->text(1), QStringLiteral("MIDI files"));
+    list->setCurrentItem(midi);
+    EXPECT_TRUE(midi->icon(0).isNull());
+    EXPECT_EQ(midi->text(3), QString());
+    ASSERT_TRUE(tab.sbAssoc->isEnabled());
+
+    boxes.clear();
+    tab.sbAssoc->click();
+    EXPECT_TRUE(boxes.boxes().empty()) << boxes.boxes()[0].text.toStdString();
+    midi = list->currentItem();
+    ASSERT_EQ(list->indexOfTopLevelItem(midi), 1);
+    EXPECT_FALSE(midi->icon(0).isNull());
+    EXPECT_EQ(midi->text(3), QStringLiteral("tonaria.desktop"));
+    EXPECT_FALSE(tab.sbAssoc->isEnabled());
+    TRegistryStore store(env.config());
+    store.load();
+    TRegistry reg(store);
+    reg.SetRootKey(TRegistry::THive::ClassesRoot);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\.mid"), false));
+    EXPECT_EQ(reg.ReadString(QString()), QStringLiteral("Tonaria3.MediaFile"));
 }
 
 TEST_F(PrefDialogTest, PluginTabShowsTheLoadedPluginsAndConfiguresThem)
