@@ -8,6 +8,7 @@
 #include "platform/system/messageservice.h"
 #include "platform/system/registry.h"
 #include "playback/player_support.h"
+#include "plugins/pihost_support.h"
 #include "presentation/skin/tbmpbtn.h"
 #include "presentation/skin/ttransparentlabel.h"
 #include "presentation/skin/ttransprogressbar.h"
@@ -129,9 +130,13 @@ protected:
     void SetUp() override
     {
         UseTestSoundFont();
-        // Whatever the desktop side writes stays in this test's own folders.
+        // The desktop is the test's own: whatever it writes stays in the test's folders, and
+        // neither the machine's defaults nor the user's leak in.
         qputenv("XDG_CONFIG_HOME", env.scratch().toUtf8() + "config");
         qputenv("XDG_DATA_HOME", env.scratch().toUtf8() + "data");
+        qputenv("XDG_CONFIG_DIRS", env.scratch().toUtf8() + "etc");
+        qputenv("XDG_DATA_DIRS", env.scratch().toUtf8() + "sys");
+        qputenv("XDG_CURRENT_DESKTOP", QByteArray());
         CopyTree(TTestEnvironment::sourceData() + QStringLiteral("Themes"),
                  env.home() + QStringLiteral("Themes"));
     }
@@ -474,6 +479,71 @@ TEST_F(PrefDialogTest, AssociateIsOfferedForSupportedTypesNotYetTonarias)
     ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\.rmi"), false));
     EXPECT_EQ(reg.ReadString(QString()), QStringLiteral("Tonaria3.MediaFile"));
     EXPECT_TRUE(reg.KeyExists(QStringLiteral("\\Tonaria3.MediaFile\\Shell\\Open\\Command")));
+}
+
+TEST_F(PrefDialogTest, AssociatingMidiFilesMakesTonariaTheDesktopsDefault)
+{
+    Start(false);
+    TfPref &pref = Open();
+    TAssocTab &tab = *pref.tsFileAssociations;
+    QTreeWidget *list = tab.lvAssoc;
+    QTreeWidgetItem *midi = list->topLevelItem(1);
+    ASSERT_EQ(midi->text(1), QStringLiteral("MIDI files"));
+    list->setCurrentItem(midi);
+    EXPECT_TRUE(midi->icon(0).isNull());
+    EXPECT_EQ(midi->text(3), QString());
+    ASSERT_TRUE(tab.sbAssoc->isEnabled());
+
+    boxes.clear();
+    tab.sbAssoc->click();
+    EXPECT_TRUE(boxes.boxes().empty()) << boxes.boxes()[0].text.toStdString();
+    midi = list->currentItem();
+    ASSERT_EQ(list->indexOfTopLevelItem(midi), 1);
+    EXPECT_FALSE(midi->icon(0).isNull());
+    EXPECT_EQ(midi->text(3), QStringLiteral("tonaria.desktop"));
+    EXPECT_FALSE(tab.sbAssoc->isEnabled());
+    TRegistryStore store(env.config());
+    store.load();
+    TRegistry reg(store);
+    reg.SetRootKey(TRegistry::THive::ClassesRoot);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\.mid"), false));
+    EXPECT_EQ(reg.ReadString(QString()), QStringLiteral("Tonaria3.MediaFile"));
+}
+
+TEST_F(PrefDialogTest, PluginTabShowsTheLoadedPluginsAndConfiguresThem)
+{
+    const QString hello = CopyTestPlugin(env, QStringLiteral("hello"));
+    const QString broken = env.writeFile(QStringLiteral("broken.tpi"), "no library");
+    WritePluginList(env, {hello, broken});
+    Start(false);
+    TfPref &pref = Open();
+    TPluginTab &tab = *pref.tsPlugins;
+    struct {
+        QString path, name, loaded;
+    } const expected[] = {
+        {hello, QStringLiteral("Hello, the example plug-in"), QStringLiteral("Yes")},
+        {broken, QStringLiteral("broken.tpi"), QStringLiteral("No")},
+    };
+    ASSERT_EQ(tab.lvPI->topLevelItemCount(), 2);
+    for (const auto &row : expected) {
+        const auto found = tab.lvPI->findItems(row.path, Qt::MatchExactly, 2);
+        ASSERT_EQ(found.size(), 1) << row.path.toStdString();
+        EXPECT_EQ(found[0]->text(0), row.name);
+        EXPECT_EQ(found[0]->text(1), row.loaded);
+        tab.lvPI->setCurrentItem(found[0]);
+        EXPECT_EQ(tab.sbPIConfigure->isEnabled(), row.path == hello);
+    }
+
+    // The example has no options of its own: it tells what it is instead.
+    tab.lvPI->setCurrentItem(tab.lvPI->findItems(hello, Qt::MatchExactly, 2).value(0));
+    boxes.clear();
+    tab.sbPIConfigure->click();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Hello"));
+    EXPECT_EQ(boxes.boxes()[0].text,
+              QStringLiteral("Hello, the example plug-in\r\r"
+                             "Shows how a plug-in registers a view and answers the host."));
+    EXPECT_EQ(boxes.boxes()[0].flags & MB_ICONMASK, MB_ICONINFORMATION);
 }
 
 TEST_F(PrefDialogTest, PluginTabInstallsAndRemovesListedPaths)

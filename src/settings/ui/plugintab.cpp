@@ -154,6 +154,9 @@ void TPluginTab::sbPIConfigureClick()
     if (id < 0) return;
     // A plug-in without options of its own tells what it is instead.
     if (host_.Configure(id)) return;
-    messageService().show(host_.GetTitle(id) + QStringLiteral("\n\n") + host_.GetAbout(id),
-                          host_.GetName(id), MB_OK | MB_ICONINFORMATION);
+    // Two breaks between title and about text, written as every other box of the program
+    // writes them.
+    messageService().show(
+        QStringLiteral("%1\r\r%2").arg(host_.GetTitle(id), host_.GetAbout(id)),
+        host_.GetName(id), MB_OK | MB_ICONINFORMATION);
 }
