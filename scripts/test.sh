@@ -9,5 +9,5 @@ dir="$root/build"
 export QT_QPA_PLATFORM=offscreen TONARIA_AUDIO=null
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 # Most tests wait on sound played in real time, not on the processor: three at a time per core
-# keep both busy.
+# keep the cores busy.
 ctest --test-dir "$dir" --output-on-failure -j "$(( $(nproc) * 3 ))"
