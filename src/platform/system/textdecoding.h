@@ -16,6 +16,11 @@
 // any other bytes that are not valid UTF-8 as Windows-1252. Never fails.
 QString DecodeText(QByteArrayView bytes);
 
+// Bytes of the Windows Western code page (Windows-1252), each as the character it stands for.
+// The five bytes the code page leaves undefined stand for the control characters of the same
+// number, as Windows itself reads them.
+QString DecodeWindows1252(QByteArrayView bytes);
+
 // The lines of a text: a line ends at CR LF, a lone CR or a lone LF, and the line ends are not
 // part of the lines. A text that does not end in a line end has its last line all the same.
 QStringList SplitTextLines(QStringView text);

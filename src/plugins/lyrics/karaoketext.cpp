@@ -1,6 +1,7 @@
 #include "karaoketext.h"
 
 #include "platform/midi/midifile.h"
+#include "platform/system/textdecoding.h"
 
 #include <QStringDecoder>
 #include <QStringList>
@@ -12,13 +13,6 @@ namespace {
 
 constexpr std::uint8_t kTextEvent = 0x01;
 constexpr std::uint8_t kLyricEvent = 0x05;
-
-// Windows-1252 where it differs from Latin-1: the characters of 0x80 to 0x9F (0 where the code
-// page has none).
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 bool IsHeader(const QByteArray &text)
 {
@@ -172,12 +166,8 @@ bool TKaraokeText::IsUtf8(const QByteArray &bytes)
 QString TKaraokeText::Decode(const QByteArray &bytes, bool utf8)
 {
     if (utf8) return QString::fromUtf8(bytes);
-    QString out;
-    out.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        const char16_t c = b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b);
-        if (c) out += QChar(c);
-    }
-    return out;
+    // The bytes the code page leaves undefined are control characters: no lyric shows them.
+    QString text = DecodeWindows1252(bytes);
+    text.removeIf([](QChar c) { return c.unicode() >= 0x80 && c.unicode() < 0xA0; });
+    return text;
 }
