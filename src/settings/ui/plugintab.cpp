@@ -15,6 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 enum TColumn { ColName, ColLoaded, ColPath };
@@ -92,6 +94,9 @@ void TPluginTab::Fill()
                       host_.FindLoaded(path) >= 0 ? QStringLiteral("Yes") : QStringLiteral("No"));
         item->setText(ColPath, path);
     }
+    // A plug-in's full title is its name here: the column widens to show it whole.
+    lvPI->resizeColumnToContents(ColName);
+    lvPI->setColumnWidth(ColName, std::max(lvPI->columnWidth(ColName), 160));
     const int rows = lvPI->topLevelItemCount();
     if (selected >= 0 && rows > 0)
         lvPI->setCurrentItem(lvPI->topLevelItem(std::min(selected, rows - 1)));
